@@ -1,0 +1,79 @@
+// Numeric ids of the program's resources, commands and window messages: the one id header.
+// The numbers are the program's own; other programs and help files rely on them, so they never change.
+#pragma once
+
+// ---- Menus ----
+#define IDM_MAIN                100     // the frame's menu
+#define IDM_RESULT_POPUP        101     // result-list pop-up menu
+
+// ---- Commands (menu items and control-bar buttons; each has a status-bar hint string) ----
+#define CM_EXIT                 24310
+#define CM_FILES_DOWNLOADED     1028
+#define CM_STORED_FILES         1025
+#define CM_DOWNLOAD_AREAS       301
+#define CM_ASSIST_CONFIGURE     306
+#define CM_ASSIST_INSTALL       305
+#define CM_CONVERT              311
+#define CM_CASCADE_CHILDREN     24361
+#define CM_ARRANGE_ICONS        24364
+#define CM_CLOSE_CHILDREN       24365
+#define CM_HELP_CONTENTS        302
+#define CM_HELP_SETTING_UP      307
+#define CM_HELP_DISCLAIMER      304
+#define CM_ABOUT                2009
+
+// ---- Icons ----
+#define IDI_MAIN_FRAME          1001
+#define IDI_DOWNLOAD_CHILD      1002
+#define IDI_SEARCH_CHILD        1003
+#define IDI_RECORD_CHILD        1004
+
+// ---- Control-bar glyphs ----
+#define IDB_GLYPH_DOWNLOADED    2
+#define IDB_GLYPH_STORED        3
+#define IDB_GLYPH_EXIT          4
+#define IDB_GLYPH_AREAS         5
+#define IDB_GLYPH_CASCADE       7
+#define IDB_GLYPH_ARRANGE       8
+#define IDB_GLYPH_CLOSE_ALL     9
+#define IDB_GLYPH_HELP          10
+#define IDB_GLYPH_ASSISTANTS    11
+
+// ---- Pictures of the splash and About ----
+#define IDB_PICTURE_LOGO        1101
+#define IDB_PICTURE_BANNER      1102
+
+// ---- Help file and its context numbers ----
+#define KS_HELP_FILE            "KSHELP32.HLP"
+#define HELP_CTX_DOWNLOAD       200
+#define HELP_CTX_STORAGE        201
+#define HELP_CTX_SEARCH         202
+#define HELP_CTX_RECORD         203
+#define HELP_CTX_PATH_PREFS     204
+#define HELP_CTX_ASSIST_CONFIG  206
+#define HELP_CTX_ASSIST_CHOOSE  207
+#define HELP_CTX_QUERY_HELPER   208
+#define HELP_CTX_DELETE_OPTIONS 209
+#define HELP_CTX_EXAMINE_FILE   212
+#define HELP_CTX_SETTING_UP     215
+#define HELP_CTX_INSTALL_FILES  216
+#define HELP_CTX_DISCLAIMER     217
+
+// ---- Framework: input dialog ----
+#define IDD_INPUT_DIALOG        32500
+#define IDC_INPUT_PROMPT        4091
+#define IDC_INPUT_EDIT          4096
+
+// ---- Program window messages (above WM_USER = 1024) ----
+#define WM_ABORTREQUEST         1026
+#define WM_OPENRECORD           1034
+#define WM_RECORDCHANGED        1035
+#define WM_REFRESHRECORD        1036
+
+// ---- Bitmap-button picture style of our "BorBtn" class ----
+#define BBS_PICTURE             0x8000L
+
+// ---- Styles of our "BorShade" class (low bits choose the look) ----
+#define BSS_GROUP               0x0001L // recessed box
+#define BSS_HDIP                0x0002L // horizontal etched line
+#define BSS_VDIP                0x0003L // vertical etched line

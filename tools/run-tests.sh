@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# make test: install what is missing, build both trees, run the native tests, then the Windows tests under Wine
+# in a throwaway prefix on a private display. Ends with ctest's summary; exits non-zero on any failure.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+"$top/tools/install-deps.sh" || exit 1
+make -s build || exit 1
+
+# Pinned so that texts and dates do not depend on the machine.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8 TZ=UTC
+run_root=$(mktemp -d /tmp/kstest.XXXXXX)
+export HOME="$run_root/home"; mkdir -p "$HOME"
+
+. "$top/tools/wine-env.sh"
+cleanup() { ks_stop; rm -rf "$run_root"; }
+trap cleanup EXIT
+
+status=0
+echo "== native tests (ASan/UBSan) =="
+(cd build/native && ctest --output-on-failure -j2) || status=1
+
+echo "== Windows tests under Wine =="
+ks_start_display
+ks_make_prefix "$run_root/prefix"
+(cd build/win && ctest --output-on-failure -j2) || status=1
+exit $status

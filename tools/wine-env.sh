@@ -1,0 +1,52 @@
+# Sourced by the test and run scripts: a display and a Wine prefix set up the way our tests expect.
+#   ks_start_display            starts Xvfb on a free display unless DISPLAY already works
+#   ks_make_prefix DIR          creates a fresh prefix with our pinned settings (not in parallel: first use races)
+#   ks_stop                     ends the wineserver of the prefix and the Xvfb we started
+WINE64=${WINE64:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+ks_start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  KS_XVFB_PID=$!
+  local n; read -r n <"$fifo"; rm -f "$fifo"
+  export DISPLAY=":$n"
+}
+
+ks_make_prefix() {
+  export WINEPREFIX="$1"
+  rm -rf "$WINEPREFIX"; mkdir -p "$WINEPREFIX"
+  "$WINE64" wineboot -i >/dev/null 2>&1
+  "$WINESERVER" -w
+  # A default virtual desktop gives title bars and one window list without a window manager;
+  # a crash must end the process instead of waiting in a dialog; dates must not depend on the host locale.
+  local reg="$WINEPREFIX/ks-test.reg"
+  cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Control Panel\International]
+"sShortDate"="MM/dd/yy"
+REG
+  "$WINE64" regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
+  "$WINESERVER" -w
+  # Keep the server warm between the many short test programs.
+  "$WINESERVER" -p
+}
+
+winepath_w() { echo "Z:${1//\//\\}"; }
+
+ks_stop() {
+  [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 || true
+  [ -n "${KS_XVFB_PID:-}" ] && kill "$KS_XVFB_PID" 2>/dev/null || true
+}
