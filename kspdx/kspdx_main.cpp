@@ -1,9 +1,17 @@
-// kspdx.exe: the record engine. Its hidden top-level window is how the program finds it.
+// kspdx.exe: the record engine. It opens its table beside itself, answers the program through the shared
+// link, and shows itself only as a hidden top-level window, which is how the program finds it.
 #include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "engine/link_protocol.h"
+#include "kspdx/engine_core.h"
+#include "kspdx/link_server.h"
+#include "kspdx/table_log.h"
 
 namespace {
 
-constexpr char kEngineCaption[] = "Kestrum32-16ParadoxInterface";
 constexpr char kEngineClass[] = "KestrumEngine";
 
 LRESULT CALLBACK EngineWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -15,24 +23,53 @@ LRESULT CALLBACK EngineWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(wnd, msg, wParam, lParam);
 }
 
+std::string TablePath()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    return dir.substr(0, dir.rfind('\\') + 1) + kspdx::kTableFileName;
+}
+
+// Names in the store differ in letter case only as the system's code page folds them.
+kspdx::CaseFold SystemCaseFold()
+{
+    std::array<unsigned char, 256> upper;
+    for (int i = 0; i < 256; ++i)
+        upper[i] = static_cast<unsigned char>(i);
+    CharUpperBuffA(reinterpret_cast<char*>(upper.data()) + 1, 255);
+    return kspdx::CaseFold(upper);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // A second engine finds the table held by the first and ends before it shows a window.
+    kspdx::EngineCore core(SystemCaseFold());
+    if (core.OpenPath(TablePath()) != 0)
+        return 2;
+    kspdx::LinkServer server(core);
+    if (!server.Create())
+        return 3;
+
     WNDCLASSA wc{};
     wc.lpfnWndProc = EngineWndProc;
     wc.hInstance = instance;
     wc.lpszClassName = kEngineClass;
     if (!RegisterClassA(&wc))
         return 1;
-    // Never shown: the window only receives the program's commands.
-    HWND wnd = CreateWindowA(kEngineClass, kEngineCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    // Never shown: the window only tells the program that the engine is there.
+    HWND wnd = CreateWindowA(kEngineClass, kslink::kEngineCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                             instance, nullptr);
     if (!wnd)
         return 1;
+    server.Start([wnd] { PostMessageA(wnd, WM_CLOSE, 0, 0); });
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    server.Stop();
     return static_cast<int>(msg.wParam);
 }

@@ -59,6 +59,17 @@
 #define HELP_CTX_INSTALL_FILES  216
 #define HELP_CTX_DISCLAIMER     217
 
+// ---- Splash (dialog 10) and About (dialog 16) ----
+#define IDD_SPLASH              10
+#define IDC_SPLASH_LOGO         101     // picture 1101
+#define IDC_SPLASH_BANNER       102     // picture 1102
+#define IDD_ABOUT               16
+#define IDC_ABOUT_LOGO          101     // picture 1101
+#define IDC_ABOUT_BUTTON        102
+#define IDC_ABOUT_PRODUCT       22001
+#define IDC_ABOUT_COPYRIGHT     22002
+#define IDC_ABOUT_SPECIAL       22003
+
 // ---- Framework: input dialog ----
 #define IDD_INPUT_DIALOG        32500
 #define IDC_INPUT_PROMPT        4091

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make g++ python3
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 wine xvfb xauth x11-utils imagemagick
+  wine64 wine fonts-wine fonts-liberation xvfb xauth x11-utils imagemagick
   googletest libgtest-dev
   clang-14 libclang-rt-14-dev
   mscompress libmspack-dev

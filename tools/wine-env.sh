@@ -42,6 +42,9 @@ REG
   "$WINESERVER" -w
   # Keep the server warm between the many short test programs.
   "$WINESERVER" -p
+  # The first program of a prefix starts its background processes (services, desktop); started here, they
+  # do not inherit a test's output pipe, which would keep ctest waiting until its timeout.
+  "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 winepath_w() { echo "Z:${1//\//\\}"; }

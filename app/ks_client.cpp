@@ -1,0 +1,121 @@
+// KsClient: engine link, splash, first-run area check, child windows and the record-message relay.
+#include "app/ks_client.h"
+
+#include <cstring>
+
+#include "app/splash.h"
+#include "engine/engine_errors.h"
+#include "framework/ui.h"
+#include "kscf/kscf.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr char kNoAreasText[] =
+    "You donot seem to have any Directory Preferences set up in the Registry for your Download Areas. You will now "
+    "get the opportunity to set up these areas.You can change these areas at any time from the Main Menu "
+    "(Preferences then Download Areas).";
+
+}  // namespace
+
+const char* EngineErrorText(std::int32_t code)
+{
+    static char text[128];
+    const std::string oem = EngineErrorTextOem(code);
+    lstrcpynA(text, oem.c_str(), sizeof text);
+    OemToCharA(text, text);
+    return text;
+}
+
+KsClient::KsClient() : m_splash(std::make_unique<Splash>(this))
+{
+    switch (m_link.Establish()) {
+    case EngineLink::Start::Ready:
+        m_linkReady = true;
+        break;
+    case EngineLink::Start::SpawnFailed:
+    case EngineLink::Start::NoWindow:
+        // An engine that started but never showed its window cannot be used either; the user sees one message.
+        ks::ShowMessage(nullptr, "Could not spawn process", "Create Process Error", MB_OK | MB_ICONWARNING);
+        break;
+    }
+}
+
+KsClient::~KsClient()
+{
+    if (m_linkReady)
+        SendEngineCommand(ENG_SHUTDOWN, 0);
+}
+
+KsClient* KsClient::Of(const ks::TWindow& childDialog)
+{
+    ks::TWindow* child = childDialog.GetParentObject();
+    return child ? dynamic_cast<KsClient*>(child->GetParentObject()) : nullptr;
+}
+
+std::int32_t KsClient::SendEngineCommand(std::int32_t command, std::int32_t expected)
+{
+    FileRecord transfer = RecordBuffer;
+    const std::int32_t result = m_linkReady ? m_link.Transact(command, transfer) : ENG_NOT_DELIVERED;
+    if (result == ENG_NOT_DELIVERED && !m_link.Ready()) {
+        // Once down, the link stays down: later commands (the closing ENG_SHUTDOWN too) are not sent.
+        const bool firstFailure = m_linkReady;
+        m_linkReady = false;
+        if (firstFailure) {
+            ks::ShowMessage(m_hwnd, "Could not send data to Engine Interface.", "Engine Offline",
+                            MB_OK | MB_ICONWARNING);
+            PostQuitMessage(-1);
+        }
+        return ENG_NOT_DELIVERED;
+    }
+    RecordBuffer = transfer;
+    if (result != 0 && result != expected) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, EngineErrorText(result), "Paradox Error", MB_OK | MB_ICONSTOP);
+    }
+    return result;
+}
+
+void KsClient::SetupWindow()
+{
+    if (HWND frame = GetParent(m_hwnd)) {
+        ks::CentreOnDesktop(frame);
+    }
+    if (m_splash->Create())
+        ShowWindow(m_splash->GetHandle(), SW_SHOW);
+    FirstRunAreaCheck();
+}
+
+void KsClient::FirstRunAreaCheck()
+{
+    char area[261]{};
+    if (GetRegistryString("Download Directorys", "Area One", area))
+        return;
+    ks::ShowMessage(m_hwnd, kNoAreasText, "Setup", MB_OK | MB_ICONINFORMATION);
+    for (const char* name : {"Area One", "Area Two", "Area Three", "Area Four"})
+        WriteRegistryString("Download Directorys", name, "No Path");
+    for (const char* name : {"Alias One", "Alias Two", "Alias Three", "Alias Four"})
+        WriteRegistryString("Download Directorys", name, "");
+    WriteRegistryNumber("Download Directorys", "Default", 1);
+}
+
+void KsClient::RelayRecordChanged(WPARAM recordNumber)
+{
+    // Each window's successor is taken before sending to it: a window that closes while it handles the
+    // message does not stop the broadcast.
+    HWND child = GetWindow(m_hwnd, GW_CHILD);
+    while (child) {
+        HWND next = GetWindow(child, GW_HWNDNEXT);
+        SendMessageA(child, WM_REFRESHRECORD, recordNumber, 0);
+        child = next;
+    }
+}
+
+LRESULT KsClient::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_RECORDCHANGED) {
+        RelayRecordChanged(wParam);
+        return 1;
+    }
+    return TMDIClient::WindowProc(msg, wParam, lParam);
+}

@@ -1,0 +1,47 @@
+// KsClient: the MDI client inside the main frame. It owns the one engine link and RecordBuffer for the run,
+// shows the splash, checks at the first start that download areas exist, opens and numbers the child windows
+// and relays record messages between them.
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "engine/engine_link.h"
+#include "engine/file_record.h"
+#include "framework/mdi.h"
+
+class Splash;
+
+class KsClient : public ks::TMDIClient {
+public:
+    KsClient();
+    ~KsClient() override;
+
+    // The client of a child window's dialog: the dialog's parent is its MDI child, whose parent is this.
+    static KsClient* Of(const ks::TWindow& childDialog);
+
+    // False when the engine could not be reached at construction; the program then ends.
+    bool LinkReady() const { return m_linkReady; }
+
+    // Sends command with RecordBuffer and puts the reply there. A result other than 0 and expected is shown
+    // in a "Paradox Error" box; an undeliverable command shows "Engine Offline", asks the program to quit
+    // with -1 and returns 203 with RecordBuffer as the caller left it.
+    std::int32_t SendEngineCommand(std::int32_t command, std::int32_t expected);
+
+    // The shared record every window fills and reads; walkers save and restore it around their work.
+    FileRecord RecordBuffer{};
+
+protected:
+    void SetupWindow() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FirstRunAreaCheck();
+    void RelayRecordChanged(WPARAM recordNumber);
+
+    EngineLink m_link;
+    bool m_linkReady = false;
+    std::unique_ptr<Splash> m_splash;
+};
+
+// The result text for an engine code, converted for display; the buffer is overwritten by the next call.
+const char* EngineErrorText(std::int32_t code);

@@ -1,0 +1,233 @@
+// EngineCore: the record commands, the walk and open-record positions, and durable changes.
+#include "kspdx/engine_core.h"
+
+#include "kspdx/engine_results.h"
+
+#include <limits>
+#include <new>
+#include <utility>
+
+namespace kspdx {
+namespace {
+
+RecordTexts TextsOf(const FileRecord& record)
+{
+    RecordTexts texts;
+    for (std::size_t i = 0; i < kTextFieldCount; ++i)
+        texts[i] = FieldText(record, kTextFields[i]);
+    return texts;
+}
+
+}  // namespace
+
+EngineCore::EngineCore(CaseFold fold) : m_store(fold) {}
+
+std::int32_t EngineCore::Open(std::unique_ptr<TableFile> file)
+{
+    try {
+        const LoadResult loaded = LoadTable(*file, m_store);
+        if (loaded.code != 0)
+            return loaded.code;
+        m_dropped = loaded.droppedBytes;
+    } catch (const std::bad_alloc&) {
+        return kResultOutOfMemory;
+    }
+    m_file = std::move(file);
+    return 0;
+}
+
+std::int32_t EngineCore::OpenPath(const std::string& path)
+{
+    IoStatus status = IoStatus::kFailed;
+    std::unique_ptr<TableFile> file = OpenTableFile(path, status);
+    return file ? Open(std::move(file)) : ResultFor(status);
+}
+
+std::int32_t EngineCore::Execute(std::int32_t command, FileRecord& record)
+{
+    if (!m_file)
+        return kResultNotInitialized;
+    try {
+        switch (command) {
+        case ENG_SHUTDOWN:
+            return Shutdown();
+        case ENG_IMPORT_V1:
+            return kResultTableNotFound;
+        case ENG_COUNT:
+            return Count(record);
+        case ENG_FIRST:
+            return First(record);
+        case ENG_NEXT:
+            return Next(record);
+        case ENG_READ:
+            return Read(record);
+        case ENG_FIND_NAME:
+        case ENG_FIND_NAME_OPEN:
+            return FindName(record);
+        case ENG_ADD:
+            return Add(record);
+        case ENG_UPDATE_CURRENT:
+            return UpdateCurrent(record);
+        case ENG_OPEN:
+            return OpenRecord(record);
+        case ENG_CLOSE:
+            m_open = 0;
+            m_openDeleted = false;
+            return 0;
+        case ENG_DELETE:
+            return Delete();
+        case ENG_UPDATE:
+            return Update(record);
+        default:
+            return kResultInvalidArgument;
+        }
+    } catch (const std::bad_alloc&) {
+        // Only a change's preparation allocates, before anything was written or changed.
+        return kResultOutOfMemory;
+    }
+}
+
+std::int32_t EngineCore::Count(FileRecord& record) const
+{
+    record.RecordCount = static_cast<std::int32_t>(m_store.LiveCount());
+    return 0;
+}
+
+std::int32_t EngineCore::First(FileRecord& record)
+{
+    m_current = RecordStore::kNoSlot;
+    m_currentDeleted = false;
+    m_next = 0;
+    const std::int32_t result = Next(record);
+    return result == ENG_END_OF_TABLE ? ENG_RECORD_NOT_FOUND : result;
+}
+
+std::int32_t EngineCore::Next(FileRecord& record)
+{
+    const std::size_t slot = m_store.NextLive(m_next);
+    if (slot == RecordStore::kNoSlot)
+        return ENG_END_OF_TABLE;
+    m_current = slot;
+    m_currentDeleted = false;
+    m_next = slot + 1;
+    m_store.CopyOut(slot, record);
+    return 0;
+}
+
+std::int32_t EngineCore::Read(FileRecord& record) const
+{
+    const std::size_t slot = m_store.Find(record.RecordNumber);
+    if (slot == RecordStore::kNoSlot)
+        return ENG_RECORD_NOT_FOUND;
+    m_store.CopyOut(slot, record);
+    return 0;
+}
+
+std::int32_t EngineCore::FindName(const FileRecord& record) const
+{
+    return m_store.NameExists(FieldText(record.FileName)) ? 0 : ENG_RECORD_NOT_FOUND;
+}
+
+std::int32_t EngineCore::Add(FileRecord& record)
+{
+    if (m_store.HighestNumber() == std::numeric_limits<std::int32_t>::max())
+        return kResultTableFull;
+    return WriteRecord(m_store.HighestNumber() + 1, RecordStore::kNoSlot, record);
+}
+
+std::int32_t EngineCore::UpdateCurrent(FileRecord& record)
+{
+    if (m_current == RecordStore::kNoSlot)
+        return m_currentDeleted ? ENG_RECORD_NOT_FOUND : kResultInvalidHandle;
+    return WriteRecord(m_store.NumberAt(m_current), m_current, record);
+}
+
+std::int32_t EngineCore::OpenRecord(FileRecord& record)
+{
+    m_open = 0;
+    m_openDeleted = false;
+    const std::int32_t result = Read(record);
+    if (result == 0)
+        m_open = record.RecordNumber;
+    return result;
+}
+
+std::int32_t EngineCore::OpenSlot(std::size_t& slot) const
+{
+    if (m_open == 0)
+        return kResultInvalidHandle;
+    slot = m_store.Find(m_open);
+    return slot == RecordStore::kNoSlot ? ENG_RECORD_NOT_FOUND : 0;
+}
+
+std::int32_t EngineCore::Update(FileRecord& record)
+{
+    std::size_t slot = RecordStore::kNoSlot;
+    if (const std::int32_t result = OpenSlot(slot); result != 0)
+        return result;
+    return WriteRecord(m_open, slot, record);
+}
+
+std::int32_t EngineCore::Delete()
+{
+    std::size_t slot = RecordStore::kNoSlot;
+    if (const std::int32_t result = OpenSlot(slot); result != 0)
+        return result;
+    if (const std::int32_t result = Persist(m_entry.Delete(m_open)); result != 0)
+        return result;
+    m_store.Delete(slot);
+    m_openDeleted = true;
+    if (slot == m_current) {
+        m_current = RecordStore::kNoSlot;
+        m_currentDeleted = true;
+    }
+    if (m_store.ShouldCompact()) {
+        std::size_t* const positions[] = {&m_current, &m_next};
+        m_store.Compact(positions);
+    }
+    return 0;
+}
+
+std::int32_t EngineCore::WriteRecord(std::int32_t number, std::size_t slot, FileRecord& record)
+{
+    const RecordTexts texts = TextsOf(record);
+    RecordStore::Pending pending = m_store.Prepare(texts);
+    if (const std::int32_t result = Persist(m_entry.Put(number, texts)); result != 0) {
+        m_store.Abandon(pending);
+        return result;
+    }
+    if (slot == RecordStore::kNoSlot) {
+        m_store.CommitAdd(number, pending);
+        slot = m_store.SlotCount() - 1;
+    } else {
+        m_store.CommitUpdate(slot, pending);
+    }
+    m_store.CopyOut(slot, record);
+    return 0;
+}
+
+std::int32_t EngineCore::Persist(std::span<const std::uint8_t> entry)
+{
+    if (m_writesFailed)
+        return kResultFatal;
+    const std::uint64_t end = m_file->Size();
+    IoStatus status = m_file->Append(entry.data(), entry.size());
+    if (status == IoStatus::kOk)
+        status = m_file->Flush();
+    if (status == IoStatus::kOk)
+        return 0;
+    // The change is refused: it must not come back at the next start either.
+    if (m_file->Truncate(end) != IoStatus::kOk || m_file->Flush() != IoStatus::kOk)
+        m_writesFailed = true;
+    return ResultFor(status);
+}
+
+std::int32_t EngineCore::Shutdown()
+{
+    // Every change was flushed when it was acknowledged; closing the file is all that is left.
+    m_file.reset();
+    m_shutDown = true;
+    return 0;
+}
+
+}  // namespace kspdx

@@ -1,0 +1,99 @@
+// LinkServer: answers the program's requests from the shared block.
+#include "kspdx/link_server.h"
+
+#include <cstring>
+#include <new>
+
+namespace kspdx {
+
+namespace {
+
+// Spin this long after a reply before sleeping: a walk's next request comes within microseconds, and an
+// idle engine must not keep a processor busy.
+constexpr int kSpinRounds = 40000;
+
+}  // namespace
+
+LinkServer::~LinkServer()
+{
+    Stop();
+    if (m_block)
+        UnmapViewOfFile(m_block);
+}
+
+bool LinkServer::Create()
+{
+    const DWORD pid = GetCurrentProcessId();
+    m_mapping.Reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(kslink::LinkBlock),
+                                       kslink::BlockName(pid).c_str()));
+    m_requestEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, kslink::RequestEventName(pid).c_str()));
+    m_replyEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, kslink::ReplyEventName(pid).c_str()));
+    if (!m_mapping || !m_requestEvent || !m_replyEvent)
+        return false;
+    void* view = MapViewOfFile(m_mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(kslink::LinkBlock));
+    if (!view)
+        return false;
+    // The mapping arrives zero-filled; the block's atomics start at zero.
+    m_block = new (view) kslink::LinkBlock{};
+    m_block->magic = kslink::kMagic;
+    m_block->version = kslink::kVersion;
+    return true;
+}
+
+void LinkServer::Start(std::function<void()> afterShutdown)
+{
+    m_afterShutdown = std::move(afterShutdown);
+    m_worker = std::thread([this] { Serve(); });
+}
+
+void LinkServer::Stop()
+{
+    m_stop.store(true);
+    if (m_requestEvent)
+        SetEvent(m_requestEvent.Get());
+    if (m_worker.joinable() && m_worker.get_id() != std::this_thread::get_id())
+        m_worker.join();
+}
+
+bool LinkServer::WaitForRequest(std::uint32_t last)
+{
+    for (int i = 0; i < kSpinRounds; ++i) {
+        if (m_block->requestSeq.load() != last)
+            return true;
+        YieldProcessor();
+    }
+    for (;;) {
+        m_block->engineSleeping.store(1);
+        if (m_block->requestSeq.load() != last) {
+            m_block->engineSleeping.store(0);
+            return true;
+        }
+        WaitForSingleObject(m_requestEvent.Get(), INFINITE);
+        if (m_stop.load())
+            return false;
+    }
+}
+
+void LinkServer::Serve()
+{
+    std::uint32_t last = m_block->requestSeq.load();
+    while (!m_stop.load() && WaitForRequest(last)) {
+        last = m_block->requestSeq.load();
+        m_block->heartbeat.fetch_add(1);
+        FileRecord record;
+        std::memcpy(&record, m_block->record, kFileRecordSize);
+        const std::int32_t result = m_core.Execute(m_block->command, record);
+        std::memcpy(m_block->record, &record, kFileRecordSize);
+        m_block->result = result;
+        m_block->replySeq.store(last);
+        if (m_block->programSleeping.exchange(0))
+            SetEvent(m_replyEvent.Get());
+        if (m_core.ShutDown()) {
+            if (m_afterShutdown)
+                m_afterShutdown();
+            return;
+        }
+    }
+}
+
+}  // namespace kspdx

@@ -1,0 +1,298 @@
+// The table file's entry codec and the start-up replay with torn-tail recovery (layout in table_log.h).
+#include "kspdx/table_log.h"
+
+#include "kspdx/engine_results.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace kspdx {
+namespace {
+
+constexpr std::uint8_t kMagic[8] = {'K', 'S', 'T', 'A', 'B', 'L', 'E', 0x1A};
+constexpr std::uint8_t kPutTag = 1;
+constexpr std::uint8_t kDeleteTag = 2;
+constexpr std::size_t kDeletePayloadSize = 1 + 4;
+// Replay reads the file in pieces of this size; it holds at least two whole entries.
+constexpr std::size_t kReadChunk = 256 * 1024;
+static_assert(kReadChunk >= 2 * kMaxEntrySize);
+
+constexpr std::array<std::uint32_t, 256> MakeCrcTable()
+{
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+        std::uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+constexpr auto kCrcTable = MakeCrcTable();
+
+void Put32(std::uint8_t* at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t Get32(const std::uint8_t* at)
+{
+    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+// The bytes of a payload, read front to back; any read past its end marks it malformed.
+class PayloadReader {
+public:
+    explicit PayloadReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+    bool Take(std::size_t count, const std::uint8_t*& at)
+    {
+        if (m_bytes.size() - m_pos < count)
+            return false;
+        at = m_bytes.data() + m_pos;
+        m_pos += count;
+        return true;
+    }
+    bool AtEnd() const { return m_pos == m_bytes.size(); }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_pos = 0;
+};
+
+bool DecodePayload(std::span<const std::uint8_t> payload, Change& change)
+{
+    PayloadReader in(payload);
+    const std::uint8_t* at = nullptr;
+    if (!in.Take(5, at))
+        return false;
+    const std::uint8_t tag = at[0];
+    change.number = static_cast<std::int32_t>(Get32(at + 1));
+    if (change.number <= 0)
+        return false;
+    if (tag == kDeleteTag) {
+        change.kind = Change::Kind::kDelete;
+        return in.AtEnd();
+    }
+    if (tag != kPutTag)
+        return false;
+    change.kind = Change::Kind::kPut;
+    for (std::size_t i = 0; i < kTextFieldCount; ++i) {
+        if (!in.Take(2, at))
+            return false;
+        const std::size_t length = static_cast<std::size_t>(at[0] | at[1] << 8);
+        if (length >= kTextFields[i].size || !in.Take(length, at))
+            return false;
+        const std::string_view text(reinterpret_cast<const char*>(at), length);
+        if (text.find('\0') != std::string_view::npos)
+            return false;
+        change.texts[i] = text;
+    }
+    return in.AtEnd();
+}
+
+// Applies one sound entry; false when it does not fit the records replayed so far.
+bool Apply(const Change& change, RecordStore& store)
+{
+    if (change.kind == Change::Kind::kDelete) {
+        const std::size_t slot = store.Find(change.number);
+        if (slot == RecordStore::kNoSlot)
+            return false;
+        store.Delete(slot);
+        if (store.ShouldCompact())
+            store.Compact({});
+        return true;
+    }
+    const bool adds = change.number > store.HighestNumber();
+    const std::size_t slot = adds ? RecordStore::kNoSlot : store.Find(change.number);
+    if (!adds && slot == RecordStore::kNoSlot)
+        return false;
+    RecordStore::Pending pending = store.Prepare(change.texts);
+    if (adds)
+        store.CommitAdd(change.number, pending);
+    else
+        store.CommitUpdate(slot, pending);
+    return true;
+}
+
+// Cuts the file to size and makes the cut durable.
+std::int32_t CutTo(TableFile& file, std::uint64_t size)
+{
+    IoStatus status = file.Truncate(size);
+    if (status == IoStatus::kOk)
+        status = file.Flush();
+    return ResultFor(status);
+}
+
+// A file shorter than the header: new, or torn while it was being created. Either way it holds no change.
+LoadResult StartNewTable(TableFile& file)
+{
+    const std::uint64_t size = file.Size();
+    std::uint8_t start[kHeaderSize];
+    if (size > 0 && file.Read(0, start, size) != IoStatus::kOk)
+        return {kResultSystemError, 0};
+    const auto header = EncodeHeader();
+    if (!std::equal(start, start + size, header.begin()))
+        return {kResultTableCorrupted, 0};
+    if (std::int32_t code = CutTo(file, 0); code != 0)
+        return {code, 0};
+    IoStatus status = file.Append(header.data(), header.size());
+    if (status == IoStatus::kOk)
+        status = file.Flush();
+    return {ResultFor(status), size};
+}
+
+// Whether the rest of the file, from an entry that is incomplete or fails its checksum, can be the one entry
+// that was being written when the engine stopped: no longer than an entry, and holding no sound entry at any
+// offset (a prefix of one entry cannot hold a whole other one, unless its texts were crafted to).
+bool TornTail(std::span<const std::uint8_t> rest, std::uint64_t restSize)
+{
+    if (restSize > kMaxEntrySize)
+        return false;
+    for (std::size_t at = 1; at < rest.size(); ++at)
+        if (DecodeEntry(rest.subspan(at)).state == EntryState::kSound)
+            return false;
+    return true;
+}
+
+// Bytes of the file from a position on, read in large pieces.
+class ChunkReader {
+public:
+    explicit ChunkReader(TableFile& file) : m_file(file), m_buffer(kReadChunk) {}
+
+    // At least min(want, bytes left in the file) bytes starting at offset, or an empty span on a read failure.
+    std::span<const std::uint8_t> At(std::uint64_t offset, std::size_t want, bool& failed)
+    {
+        const std::uint64_t left = m_file.Size() - offset;
+        const std::size_t need = static_cast<std::size_t>(std::min<std::uint64_t>(want, left));
+        if (offset < m_start || offset + need > m_start + m_length) {
+            m_start = offset;
+            m_length = static_cast<std::size_t>(std::min<std::uint64_t>(m_buffer.size(), left));
+            if (m_file.Read(offset, m_buffer.data(), m_length) != IoStatus::kOk) {
+                m_length = 0;
+                failed = true;
+                return {};
+            }
+        }
+        return std::span<const std::uint8_t>(m_buffer).subspan(static_cast<std::size_t>(offset - m_start),
+                                                               m_start + m_length - offset);
+    }
+
+private:
+    TableFile& m_file;
+    std::vector<std::uint8_t> m_buffer;
+    std::uint64_t m_start = 0;
+    std::size_t m_length = 0;
+};
+
+}  // namespace
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc)
+{
+    crc = ~crc;
+    for (std::uint8_t byte : bytes)
+        crc = kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+std::array<std::uint8_t, kHeaderSize> EncodeHeader()
+{
+    std::array<std::uint8_t, kHeaderSize> header{};
+    std::memcpy(header.data(), kMagic, sizeof kMagic);
+    Put32(header.data() + 8, kTableVersion);
+    Put32(header.data() + 12, Crc32(std::span(header).first(12)));
+    return header;
+}
+
+std::span<const std::uint8_t> EntryBuilder::Put(std::int32_t number, const RecordTexts& texts)
+{
+    std::uint8_t* out = m_bytes.data() + kFrameSize;
+    *out++ = kPutTag;
+    Put32(out, static_cast<std::uint32_t>(number));
+    out += 4;
+    for (std::size_t i = 0; i < kTextFieldCount; ++i) {
+        const std::size_t length = std::min(texts[i].size(), kTextFields[i].size - 1);
+        *out++ = static_cast<std::uint8_t>(length);
+        *out++ = static_cast<std::uint8_t>(length >> 8);
+        std::memcpy(out, texts[i].data(), length);
+        out += length;
+    }
+    return Seal(static_cast<std::size_t>(out - m_bytes.data()) - kFrameSize);
+}
+
+std::span<const std::uint8_t> EntryBuilder::Delete(std::int32_t number)
+{
+    m_bytes[kFrameSize] = kDeleteTag;
+    Put32(m_bytes.data() + kFrameSize + 1, static_cast<std::uint32_t>(number));
+    return Seal(kDeletePayloadSize);
+}
+
+std::span<const std::uint8_t> EntryBuilder::Seal(std::size_t payloadSize)
+{
+    Put32(m_bytes.data(), static_cast<std::uint32_t>(payloadSize));
+    const std::uint32_t crc = Crc32(std::span(m_bytes).first(4));
+    Put32(m_bytes.data() + 4, Crc32(std::span(m_bytes).subspan(kFrameSize, payloadSize), crc));
+    return std::span(m_bytes).first(kFrameSize + payloadSize);
+}
+
+DecodedEntry DecodeEntry(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() < kFrameSize)
+        return {EntryState::kIncomplete, 0, {}};
+    const std::uint32_t length = Get32(bytes.data());
+    if (length == 0 || length > kMaxPayloadSize)
+        return {EntryState::kDamaged, 0, {}};
+    const std::size_t size = kFrameSize + length;
+    if (bytes.size() < size)
+        return {EntryState::kIncomplete, size, {}};
+    const std::uint32_t crc = Crc32(bytes.subspan(kFrameSize, length), Crc32(bytes.first(4)));
+    if (crc != Get32(bytes.data() + 4))
+        return {EntryState::kDamaged, size, {}};
+    DecodedEntry entry{EntryState::kSound, size, {}};
+    if (!DecodePayload(bytes.subspan(kFrameSize, length), entry.change))
+        entry.state = EntryState::kMalformed;
+    return entry;
+}
+
+LoadResult LoadTable(TableFile& file, RecordStore& store)
+{
+    const std::uint64_t size = file.Size();
+    if (size < kHeaderSize)
+        return StartNewTable(file);
+
+    std::uint8_t header[kHeaderSize];
+    if (file.Read(0, header, kHeaderSize) != IoStatus::kOk)
+        return {kResultSystemError, 0};
+    if (std::memcmp(header, kMagic, sizeof kMagic) != 0 ||
+        Get32(header + 12) != Crc32(std::span<const std::uint8_t>(header, 12)))
+        return {kResultTableCorrupted, 0};
+    if (Get32(header + 8) != kTableVersion)
+        return {kResultUnknownVersion, 0};
+
+    ChunkReader reader(file);
+    bool readFailed = false;
+    std::uint64_t pos = kHeaderSize;
+    while (pos < size) {
+        const auto bytes = reader.At(pos, kMaxEntrySize + 1, readFailed);
+        if (readFailed)
+            return {kResultSystemError, 0};
+        const DecodedEntry entry = DecodeEntry(bytes);
+        if (entry.state == EntryState::kSound) {
+            if (!Apply(entry.change, store))
+                return {kResultTableCorrupted, 0};
+            pos += entry.size;
+            continue;
+        }
+        if (entry.state == EntryState::kMalformed || !TornTail(bytes, size - pos))
+            return {kResultTableCorrupted, 0};
+        if (std::int32_t code = CutTo(file, pos); code != 0)
+            return {code, 0};
+        return {0, size - pos};
+    }
+    return {0, 0};
+}
+
+}  // namespace kspdx

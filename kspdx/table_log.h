@@ -1,0 +1,103 @@
+// The record table's file format: a checksummed log of changes, its entry codec, and loading it at start-up.
+//
+// Layout (every integer little-endian):
+//
+//   header, 16 bytes
+//      0  8  magic: "KSTABLE" and 0x1A
+//      8  4  format version: 1
+//     12  4  CRC-32 of bytes 0..11
+//   then one entry per acknowledged change, in order; each is flushed to the disk before the engine replies
+//      0  4  payload length n, 1 .. kMaxPayloadSize
+//      4  4  CRC-32 of the length field and the payload
+//      8  n  payload, one of
+//            put:    u8 1, i32 record number, then the six texts in record order (FileName, DownloadDate,
+//                    Title, Keywords, Location, Abstract), each a u16 length and its bytes: no terminator,
+//                    none of the undefined bytes after it
+//            delete: u8 2, i32 record number
+//
+// Replay: a put whose number is above every earlier put's adds a record; any other put rewrites a live
+// record. A delete removes a live record. Numbers are never reused: the next record is numbered one above the
+// highest number any put carried, so deleting the last record and restarting does not free its number.
+//
+// Recovery: only the last entry can be incomplete, since each is flushed before the next is written. An entry
+// that runs past the end of the file or fails its checksum is a torn tail and is cut away, durably, before
+// anything new is appended (appending after it would hide every later entry). If more than one entry's worth
+// of bytes follows its start, or a sound entry starts anywhere after it, the damage lies inside the log: the
+// table is refused as corrupted and left untouched, rather than cut back past acknowledged changes. A sound
+// entry that does not make sense (a put or delete of a record that is not there) is refused the same way.
+//
+// The log is not compacted: it grows by one entry per change, and an update rewrites only that record's texts,
+// so even a catalogue edited for years stays a small multiple of its live size.
+#pragma once
+
+#include "kspdx/record_store.h"
+#include "kspdx/table_file.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace kspdx {
+
+// The table's file name, in the engine program's directory.
+inline constexpr char kTableFileName[] = "kspdx.tbl";
+
+inline constexpr std::uint32_t kTableVersion = 1;
+inline constexpr std::size_t kHeaderSize = 16;
+inline constexpr std::size_t kFrameSize = 8;
+inline constexpr std::size_t kMaxPayloadSize = 1 + 4 + kTextFieldCount * 2 + (kFileNameSize - 1) +
+                                               (kDownloadDateSize - 1) + (kTitleSize - 1) + (kKeywordsSize - 1) +
+                                               (kLocationSize - 1) + (kAbstractSize - 1);
+inline constexpr std::size_t kMaxEntrySize = kFrameSize + kMaxPayloadSize;
+
+// CRC-32 (the common reflected 0xEDB88320 polynomial); pass a previous result as crc to continue it.
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
+
+std::array<std::uint8_t, kHeaderSize> EncodeHeader();
+
+// Builds one entry at a time in a fixed buffer, so writing a change does not allocate.
+class EntryBuilder {
+public:
+    std::span<const std::uint8_t> Put(std::int32_t number, const RecordTexts& texts);
+    std::span<const std::uint8_t> Delete(std::int32_t number);
+
+private:
+    std::span<const std::uint8_t> Seal(std::size_t payloadSize);
+
+    std::array<std::uint8_t, kMaxEntrySize> m_bytes{};
+};
+
+enum class EntryState {
+    kSound,       // complete, checksum right, payload well formed
+    kIncomplete,  // runs past the end of the bytes given
+    kDamaged,     // impossible length or wrong checksum
+    kMalformed,   // checksum right but the payload makes no sense
+};
+
+struct Change {
+    enum class Kind { kPut, kDelete };
+    Kind kind = Kind::kPut;
+    std::int32_t number = 0;
+    RecordTexts texts{};  // views into the decoded bytes; puts only
+};
+
+struct DecodedEntry {
+    EntryState state;
+    std::size_t size;  // the whole entry's size as its length field gives it; 0 when that length is impossible
+    Change change;     // kSound only
+};
+
+// Decodes the entry at the start of bytes; bytes may run on past it.
+DecodedEntry DecodeEntry(std::span<const std::uint8_t> bytes);
+
+struct LoadResult {
+    std::int32_t code;            // 0, or an engine result code
+    std::uint64_t droppedBytes;   // the torn tail cut away
+};
+
+// Fills an empty store from the file, first writing the header into a new (empty) file, and cuts a torn tail
+// away durably. The file is left as it was when the result is not 0, apart from I/O failures while cutting.
+LoadResult LoadTable(TableFile& file, RecordStore& store);
+
+}  // namespace kspdx

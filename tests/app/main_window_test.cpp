@@ -1,0 +1,238 @@
+// The main window: caption, menu, control bar, status bar with hints, show state, help commands, close query.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ks_app.h"
+#include "framework/mdi.h"
+#include "resources/resource_ids.h"
+#include "tests/app/registry_probe.h"
+#include "tests/support/scripted_ui.h"
+
+namespace {
+
+using ks_test::Shown;
+
+struct MenuLine {
+    int depth;
+    std::string text;
+    UINT id;  // 0 for separators, -1 for pop-ups
+};
+
+void WalkMenu(HMENU menu, int depth, std::vector<MenuLine>& lines)
+{
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128]{};
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+        info.dwTypeData = text;
+        info.cch = sizeof text;
+        GetMenuItemInfoA(menu, i, TRUE, &info);
+        if (info.fType & MFT_SEPARATOR) {
+            lines.push_back({depth, "-", 0});
+            continue;
+        }
+        lines.push_back({depth, text, info.hSubMenu ? static_cast<UINT>(-1) : info.wID});
+        if (info.hSubMenu)
+            WalkMenu(info.hSubMenu, depth + 1, lines);
+    }
+}
+
+// A started application with its main window built; each test ends by closing it.
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ks_test::DeleteProgramSettings();
+        ks_test::SetRegString("Initialisation", "Setup", "OK");
+        // The start-up looks for the engine program in the current directory.
+        GetCurrentDirectoryA(MAX_PATH, m_previousDir);
+        SetCurrentDirectoryA(ExeDirectory().c_str());
+        HANDLE engine = CreateFileA("kspdx.exe", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        CloseHandle(engine);
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(m_previousDir);
+        ks_test::DeleteProgramSettings();
+    }
+    static std::string ExeDirectory()
+    {
+        char path[MAX_PATH];
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string dir(path);
+        return dir.substr(0, dir.rfind('\\'));
+    }
+    // Closes the frame as a user would and runs the loop to its end; returns the exit code.
+    static int CloseAndRun(KsApp& app)
+    {
+        PostMessageA(app.GetMainWindow()->GetHandle(), WM_CLOSE, 0, 0);
+        return app.MessageLoop();
+    }
+
+    ks_test::ScriptedUi m_ui;
+    char m_previousDir[MAX_PATH]{};
+};
+
+TEST_F(MainWindow, MenuHasEveryItemWithItsCommand)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    HWND frame = app.GetMainWindow()->GetHandle();
+    char caption[64]{};
+    GetWindowTextA(frame, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Filewarden (For Windows 95)");
+
+    std::vector<MenuLine> lines;
+    WalkMenu(GetMenu(frame), 0, lines);
+    const std::vector<MenuLine> expected = {
+        {0, "&File", UINT(-1)},       {1, "E&xit\tAlt+F4", 24310},
+        {0, "&Downloaded", UINT(-1)}, {1, "&Files Downloaded", 1028},
+        {0, "&Stored", UINT(-1)},     {1, "&Stored Files", 1025},
+        {0, "&Preferences", UINT(-1)}, {1, "&Download Areas", 301}, {1, "&Assistants", UINT(-1)},
+        {2, "&Configure", 306},       {2, "&Install", 305},
+        {0, "&Utilitys", UINT(-1)},   {1, "&Convert", 311},
+        {0, "&Window", UINT(-1)},     {1, "&Cascade", 24361}, {1, "Arrange &Icons", 24364}, {1, "C&lose All", 24365},
+        {0, "&Help", UINT(-1)},       {1, "&Contents", 302}, {1, "Setting Up Kestrum32", 307}, {1, "-", 0},
+        {1, "&Disclaimer and Agreement", 304}, {1, "-", 0}, {1, "&About...", 2009},
+    };
+    ASSERT_EQ(lines.size(), expected.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].depth, expected[i].depth) << i;
+        EXPECT_EQ(lines[i].text, expected[i].text) << i;
+        EXPECT_EQ(lines[i].id, expected[i].id) << expected[i].text;
+    }
+    EXPECT_EQ(CloseAndRun(app), 0);
+}
+
+TEST_F(MainWindow, ControlBarHoldsTheButtonsAndSeparatorsInOrder)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    const ks::TControlBar* bar = app.GetMainWindow()->GetControlBar();
+    ASSERT_NE(bar, nullptr);
+    // Commands of the buttons; a negative number is a separator of that size.
+    const std::vector<int> expected = {24310, -30, 1028, -5, 1025, -30, 301, -5, 306,
+                                       -30,   24361, -5, 24364, -5, 24365, -30, 302};
+    ASSERT_EQ(bar->ButtonCount(), static_cast<int>(expected.size()));
+    for (int i = 0; i < bar->ButtonCount(); ++i) {
+        int size = 0;
+        if (bar->IsSeparatorAt(i, &size))
+            EXPECT_EQ(-size, expected[i]) << "gadget " << i;
+        else
+            EXPECT_EQ(static_cast<int>(bar->CommandAt(i)), expected[i]) << "gadget " << i;
+    }
+    // Buttons of commands the program answers are enabled once the program is idle.
+    app.GetMainWindow()->IdleAction();
+    EXPECT_TRUE(bar->IsEnabled(24310));
+    EXPECT_TRUE(bar->IsEnabled(24361));
+    EXPECT_TRUE(bar->IsEnabled(302));
+    EXPECT_EQ(CloseAndRun(app), 0);
+}
+
+TEST_F(MainWindow, StatusBarShowsStatusAndTheHintOfTheHighlightedCommand)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    HWND frame = app.GetMainWindow()->GetHandle();
+    ks::TStatusBar* status = app.GetMainWindow()->GetStatusBar();
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->GetShownText(), "Status");
+
+    const struct {
+        UINT id;
+        const char* hint;
+    } hints[] = {
+        {301, "Set the areas where your downloads come from."},
+        {302, "Shows Contents page of the help file."},
+        {304, "Jumps to Disclaimer and Agreement in Help File"},
+        {305, "Installs a new Assistant into Kestrum."},
+        {306, "Configures your Plug-In Assistants."},
+        {307, "Useful Information about setting up Kestrum."},
+        {311, "Converts and Imports Kestrum 1.x Database and Files"},
+        {1025, "Searches the files stored."},
+        {1028, "Creates a new Download Interface."},
+        {2009, "About the Kestrum application"},
+        {24310, "Quits Filewarden"},
+        {24361, "Cascades open windows."},
+        {24364, "Arranges iconic windows along bottom."},
+        {24365, "Closes all open windows."},
+    };
+    for (const auto& h : hints) {
+        SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(h.id, MF_HILITE), reinterpret_cast<LPARAM>(GetMenu(frame)));
+        EXPECT_EQ(status->GetShownText(), h.hint) << h.id;
+    }
+    // The menu closes: the status text comes back.
+    SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ(status->GetShownText(), "Status");
+    EXPECT_EQ(CloseAndRun(app), 0);
+}
+
+TEST_F(MainWindow, StartMaximisedShowsNormalSizeButMinimisedWithoutActivationIsHonoured)
+{
+    {
+        KsApp app(GetModuleHandleA(nullptr), SW_SHOWMAXIMIZED);
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_FALSE(IsZoomed(app.GetMainWindow()->GetHandle()));
+        EXPECT_TRUE(IsWindowVisible(app.GetMainWindow()->GetHandle()));
+        EXPECT_EQ(CloseAndRun(app), 0);
+    }
+    {
+        KsApp app(GetModuleHandleA(nullptr), SW_SHOWMINNOACTIVE);
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_TRUE(IsIconic(app.GetMainWindow()->GetHandle()));
+        EXPECT_EQ(CloseAndRun(app), 0);
+    }
+}
+
+TEST_F(MainWindow, HelpCommandsOpenTheHelpFileOfTheProgramDirectory)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    HWND frame = app.GetMainWindow()->GetHandle();
+    // The current directory does not matter.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    SetCurrentDirectoryA(temp);
+
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(CM_HELP_CONTENTS, 0), 0);
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(CM_HELP_SETTING_UP, 0), 0);
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(CM_HELP_DISCLAIMER, 0), 0);
+    const auto calls = m_ui.HelpCalls();
+    ASSERT_EQ(calls.size(), 3u);
+    const std::string file = ExeDirectory() + "\\KSHELP32.HLP";
+    for (const Shown& call : calls)
+        EXPECT_EQ(call.text, file);
+    EXPECT_EQ(calls[0].helpCommand, static_cast<UINT>(HELP_INDEX));
+    EXPECT_EQ(calls[0].helpData, 0u);
+    EXPECT_EQ(calls[1].helpCommand, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(calls[1].helpData, 215u);
+    EXPECT_EQ(calls[2].helpCommand, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(calls[2].helpData, 217u);
+    EXPECT_EQ(CloseAndRun(app), 0);
+}
+
+TEST_F(MainWindow, ClosingTheProgramTellsTheHelpViewerToQuit)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(CloseAndRun(app), 0);
+    const auto calls = m_ui.HelpCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].helpCommand, static_cast<UINT>(HELP_QUIT));
+    EXPECT_EQ(calls[0].text, ExeDirectory() + "\\KSHELP32.HLP");
+}
+
+TEST_F(MainWindow, ExitCommandClosesTheProgram)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    PostMessageA(app.GetMainWindow()->GetHandle(), WM_COMMAND, MAKEWPARAM(CM_EXIT, 0), 0);
+    EXPECT_EQ(app.MessageLoop(), 0);
+    EXPECT_EQ(app.GetMainWindow()->GetHandle(), nullptr);
+}
+
+}  // namespace
