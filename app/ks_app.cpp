@@ -7,6 +7,7 @@
 
 #include "app/ks_about.h"
 #include "app/ks_client.h"
+#include "controls/profile_date_format.h"
 #include "framework/bor_controls.h"
 #include "framework/mdi.h"
 #include "framework/ui.h"
@@ -48,6 +49,8 @@ KsApp* KsApp::Get() { return dynamic_cast<KsApp*>(ks::TApplication::Current()); 
 
 bool KsApp::StartUp()
 {
+    // Dates are shown and read in the short date format of the Windows profile.
+    UseProfileShortDateFormat();
     // The engine program is looked up by its bare name, that is, in the current directory.
     if (GetFileAttributesA("kspdx.exe") == INVALID_FILE_ATTRIBUTES) {
         ks::ShowMessage(nullptr, "Could Not locate Paradox Interface (KSPDX.EXE) in Kestrum Directory.",

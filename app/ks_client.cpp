@@ -1,9 +1,12 @@
 // KsClient: engine link, splash, first-run area check, child windows and the record-message relay.
 #include "app/ks_client.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/splash.h"
+#include "download/ks_child.h"
+#include "download/ks_prefs.h"
 #include "engine/engine_errors.h"
 #include "framework/ui.h"
 #include "kscf/kscf.h"
@@ -11,12 +14,21 @@
 
 namespace {
 
+// Posted by the set-up: the splash and the area check wait until the main window is on the screen, so that
+// the splash is not hidden behind a frame shown after it.
+constexpr UINT WM_KS_STARTUP = WM_APP + 0x10;
+
 constexpr char kNoAreasText[] =
     "You donot seem to have any Directory Preferences set up in the Registry for your Download Areas. You will now "
     "get the opportunity to set up these areas.You can change these areas at any time from the Main Menu "
     "(Preferences then Download Areas).";
 
 }  // namespace
+
+const ks::TResponse<KsClient> KsClient::Responses[] = {
+    ks::Command(CM_FILES_DOWNLOADED, &KsClient::CmFilesDownloaded),
+    ks::Command(CM_DOWNLOAD_AREAS, &KsClient::CmDownloadAreas),
+};
 
 const char* EngineErrorText(std::int32_t code)
 {
@@ -78,12 +90,9 @@ std::int32_t KsClient::SendEngineCommand(std::int32_t command, std::int32_t expe
 
 void KsClient::SetupWindow()
 {
-    if (HWND frame = GetParent(m_hwnd)) {
+    if (HWND frame = GetParent(m_hwnd))
         ks::CentreOnDesktop(frame);
-    }
-    if (m_splash->Create())
-        ShowWindow(m_splash->GetHandle(), SW_SHOW);
-    FirstRunAreaCheck();
+    PostMessageA(m_hwnd, WM_KS_STARTUP, 0, 0);
 }
 
 void KsClient::FirstRunAreaCheck()
@@ -97,6 +106,29 @@ void KsClient::FirstRunAreaCheck()
     for (const char* name : {"Alias One", "Alias Two", "Alias Three", "Alias Four"})
         WriteRegistryString("Download Directorys", name, "");
     WriteRegistryNumber("Download Directorys", "Default", 1);
+    CmDownloadAreas();
+}
+
+bool KsClient::OnCommand(UINT id, UINT notify, HWND control)
+{
+    return ks::Dispatch(*this, Responses, id, notify) || TMDIClient::OnCommand(id, notify, control);
+}
+
+bool KsClient::HandlesCommand(UINT id) const { return ks::Handles(Responses, id) || TMDIClient::HandlesCommand(id); }
+
+void KsClient::CmFilesDownloaded()
+{
+    char title[48];
+    std::snprintf(title, sizeof title, "Download Interface - %d", static_cast<int>(m_downloadCount++));
+    auto child = std::make_unique<KsChild>(*this, title);
+    child->SetIconResource(GetModuleHandleA(nullptr), IDI_DOWNLOAD_CHILD);
+    CreateChild(std::move(child));
+}
+
+void KsClient::CmDownloadAreas()
+{
+    ksPrefs prefs(this);
+    prefs.Execute();
 }
 
 void KsClient::RelayRecordChanged(WPARAM recordNumber)
@@ -116,6 +148,12 @@ LRESULT KsClient::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_RECORDCHANGED) {
         RelayRecordChanged(wParam);
         return 1;
+    }
+    if (msg == WM_KS_STARTUP) {
+        if (m_splash->Create())
+            ShowWindow(m_splash->GetHandle(), SW_SHOW);
+        FirstRunAreaCheck();
+        return 0;
     }
     return TMDIClient::WindowProc(msg, wParam, lParam);
 }

@@ -27,6 +27,10 @@ public:
     // with -1 and returns 203 with RecordBuffer as the caller left it.
     std::int32_t SendEngineCommand(std::int32_t command, std::int32_t expected);
 
+    // The client's menu commands (child windows, preferences); the framework's own follow.
+    bool OnCommand(UINT id, UINT notify, HWND control) override;
+    bool HandlesCommand(UINT id) const override;
+
     // The shared record every window fills and reads; walkers save and restore it around their work.
     FileRecord RecordBuffer{};
 
@@ -37,6 +41,12 @@ protected:
 private:
     void FirstRunAreaCheck();
     void RelayRecordChanged(WPARAM recordNumber);
+    void CmFilesDownloaded();
+    void CmDownloadAreas();
+
+    static const ks::TResponse<KsClient> Responses[];
+    // The number the next Download Interface gets; only grows during a run.
+    std::int32_t m_downloadCount = 0;
 
     EngineLink m_link;
     bool m_linkReady = false;

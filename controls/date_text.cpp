@@ -94,6 +94,7 @@ CalendarDate ParseDate(std::string_view text, std::string_view format) {
   constexpr std::size_t kDayMonthDigits = 2;
   // Four digits at least, so that 12/25/1996 reads as 1996 under "MM/dd/yy" too.
   constexpr std::size_t kYearDigits = 4;
+  constexpr int kTwoDigitYearPivot = 30;
   int day = 0, month = 0, year = 0;
   std::size_t f = 0, t = 0;
   while (f < format.size() && t < text.size()) {
@@ -114,7 +115,12 @@ CalendarDate ParseDate(std::string_view text, std::string_view format) {
         // it, so that it does not take the next field's digits.
         const bool packed = f < format.size() && FieldAt(format, f) != Field::Separator;
         const std::size_t packedDigits = run == 2 ? 2 : kYearDigits;
+        const std::size_t start = t;
         year = ReadNumber(text, t, packed ? packedDigits : std::max(run + 1, kYearDigits));
+        // One or two digits name a year of 1930 to 2029, as Windows reads two-digit years: a date stored
+        // today as "12/08/26" must not come back as 1926. No digits at all leave the year out (1900).
+        if (const std::size_t digits = t - start; digits > 0 && digits <= 2)
+          year += year < kTwoDigitYearPivot ? 2000 : 1900;
         break;
       }
     }

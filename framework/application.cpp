@@ -29,6 +29,8 @@ bool TApplication::InitInstance()
     InitMainWindow();
     if (!m_mainWindow || !m_mainWindow->Create())
         return false;
+    // Buttons show the availability of their commands from the first paint on.
+    m_mainWindow->IdleAction();
     ShowWindow(m_mainWindow->GetHandle(), nCmdShow);
     UpdateWindow(m_mainWindow->GetHandle());
     return true;

@@ -138,7 +138,9 @@ void PaintButton(HWND hwnd, const BorBtn& state, HDC dc)
             OffsetRect(&text, 1, 1);
         DrawCaption(hwnd, state, dc, text, enabled);
     }
-    const bool hideFocus = (SendMessageA(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    // A picture outside the tab order (a splash or About emblem) is not a keyboard target: no focus cue.
+    const bool hideFocus = (SendMessageA(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0 ||
+                           ((GetWindowLongPtrA(hwnd, GWL_STYLE) & BBS_PICTURE) && !(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_TABSTOP));
     if (state.focused && !hideFocus) {
         InflateRect(&focus, -4, -4);
         DrawFocusRect(dc, &focus);

@@ -139,8 +139,9 @@ INT_PTR CALLBACK TDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
             self->SetupWindow();
             if (Ui().WantsDialogReady())
                 PostMessageA(hwnd, WM_KS_DIALOGREADY, 0, 0);
-            // Focus goes to the first tab stop unless set-up moved it.
-            return GetFocus() && IsChild(hwnd, GetFocus()) ? FALSE : TRUE;
+            // Focus goes to the first tab stop unless set-up put it somewhere in the dialog.
+            HWND focus = GetFocus();
+            return focus && (focus == hwnd || IsChild(hwnd, focus)) ? FALSE : TRUE;
         }
         if (!self)
             return FALSE;

@@ -43,6 +43,13 @@
 #define IDB_PICTURE_LOGO        1101
 #define IDB_PICTURE_BANNER      1102
 
+// ---- Date edit: drop-down button faces, calendar arrows, validator message (+100 per date language) ----
+#define IDB_CALENDAR_BUTTON_UP      1029    // 23 x 25, at rest
+#define IDB_CALENDAR_ARROW_RIGHT    1030    // 7 x 11, next month
+#define IDB_CALENDAR_ARROW_LEFT     1031    // 7 x 11, previous month
+#define IDB_CALENDAR_BUTTON_DOWN    1032    // 23 x 25, pressed
+#define IDS_DATE_INCORRECT          30000   // 30100 French, 30200 German, 30300 Spanish
+
 // ---- Help file and its context numbers ----
 #define KS_HELP_FILE            "KSHELP32.HLP"
 #define HELP_CTX_DOWNLOAD       200
@@ -70,10 +77,71 @@
 #define IDC_ABOUT_COPYRIGHT     22002
 #define IDC_ABOUT_SPECIAL       22003
 
+// ---- Storage Interface (dialog 13) ----
+#define IDD_STORAGE             13
+#define IDC_STORE_KEYWORDS      101
+#define IDC_STORE_ABSTRACT      102
+#define IDC_STORE_DATE          103
+#define IDC_STORE_DEFAULT       104     // run the default assistant
+#define IDC_STORE_FILENAME      105
+#define IDC_STORE_TITLE         107
+#define IDC_STORE_CHOOSE        110     // choose an assistant and run it
+#define IDC_STORE_HELP          9
+
 // ---- Framework: input dialog ----
 #define IDD_INPUT_DIALOG        32500
 #define IDC_INPUT_PROMPT        4091
 #define IDC_INPUT_EDIT          4096
+
+// ---- Download Interface (dialog 1) ----
+#define IDD_DOWNLOAD            1
+#define IDC_DOWNLOAD_FILES      101     // list of the area's files
+#define IDC_DOWNLOAD_STORE      105     // bitmap button, pictures 1105/3105
+#define IDC_DOWNLOAD_INFO_GROUP 106
+#define IDC_DOWNLOAD_SIZE       107
+#define IDC_DOWNLOAD_EXAMINE    109     // bitmap button, pictures 1109/3109
+#define IDC_DOWNLOAD_AREA_GROUP 110
+#define IDC_DOWNLOAD_DATE       113
+#define IDC_DOWNLOAD_AREA1      114     // area radio buttons 114..117
+#define IDC_DOWNLOAD_AREA2      115
+#define IDC_DOWNLOAD_AREA3      116
+#define IDC_DOWNLOAD_AREA4      117
+#define IDC_DOWNLOAD_HELP       9
+#define IDB_STORE_UP            1105
+#define IDB_STORE_DOWN          3105
+#define IDB_EXAMINE_UP          1109
+#define IDB_EXAMINE_DOWN        3109
+
+// ---- Path Preferences (dialog 2) ----
+#define IDD_PATH_PREFS          2
+#define IDC_PREFS_BROWSE1       101     // "Download 1".."Download 4": 101..104
+#define IDC_PREFS_BROWSE2       102
+#define IDC_PREFS_BROWSE3       103
+#define IDC_PREFS_BROWSE4       104
+#define IDC_PREFS_DEFAULT1      105     // default-area radio buttons 105..108
+#define IDC_PREFS_DEFAULT2      106
+#define IDC_PREFS_DEFAULT3      107
+#define IDC_PREFS_DEFAULT4      108
+#define IDC_PREFS_ALIAS1        109     // alias edits 109..112
+#define IDC_PREFS_ALIAS2        110
+#define IDC_PREFS_ALIAS3        111
+#define IDC_PREFS_ALIAS4        112
+#define IDC_PREFS_PATH1         113     // area path texts 113..116
+#define IDC_PREFS_PATH2         114
+#define IDC_PREFS_PATH3         115
+#define IDC_PREFS_PATH4         116
+#define IDC_PREFS_HELP          9
+
+// ---- Directory browser (dialog 3): the classic file dialog's controls keep their ids ----
+#define IDD_PATH_SELECT         3
+#define IDC_BROWSE_MAKE_DIR     101
+#define IDC_BROWSE_HELP         9       // present, hidden
+#define IDC_BROWSE_DIR_TEXT     1088
+#define IDC_BROWSE_FILE_LIST    1120    // hidden
+#define IDC_BROWSE_DIR_LIST     1121
+#define IDC_BROWSE_TYPE_LIST    1136    // hidden
+#define IDC_BROWSE_DRIVE_LIST   1137
+#define IDC_BROWSE_FILE_NAME    1152    // hidden
 
 // ---- Program window messages (above WM_USER = 1024) ----
 #define WM_ABORTREQUEST         1026

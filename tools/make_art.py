@@ -723,6 +723,36 @@ BUTTONS = {
 }
 
 
+# ----------------------------------------------------------------------------- date edit button and calendar arrows
+def calendar_button(pressed):
+    """The 23 x 25 face of the date edit's drop-down button: a black arrow over a bar, centred so that the
+    middle band still shows it when the edit is shorter than the face; pressed, the content moves one pixel
+    right and down inside a sunken frame."""
+    c = Canvas(23, 25, 's')
+    shift = 1 if pressed else 0
+    for row, half in enumerate((3, 2, 1, 0)):
+        c.rect(11 - half + shift, 9 + row + shift, 11 + half + shift, 9 + row + shift, 'K')
+    c.rect(8 + shift, 14 + shift, 14 + shift, 14 + shift, 'K')
+    if pressed:
+        c.rect(0, 0, 22, 0, 'g'); c.rect(0, 0, 0, 24, 'g')
+        c.rect(0, 24, 22, 24, 'W'); c.rect(22, 0, 22, 24, 'W')
+    else:
+        c.rect(0, 0, 21, 0, 'W'); c.rect(0, 0, 0, 23, 'W')
+        c.rect(0, 24, 22, 24, 'K'); c.rect(22, 0, 22, 24, 'K')
+        c.rect(1, 23, 21, 23, 'g'); c.rect(21, 1, 21, 23, 'g')
+    return c
+
+
+def calendar_arrow(pointing_left):
+    """A 7 x 11 black triangle on the calendar's grey: tip in column 1 (left) or 5 (right)."""
+    c = Canvas(7, 11, 's')
+    for step in range(6):
+        x = 1 + step if pointing_left else 5 - step
+        if 0 <= x < 7:
+            c.rect(x, 5 - step, x, 5 + step, 'K')
+    return c
+
+
 # ----------------------------------------------------------------------------- the banner
 FONT = {   # a bold block font: capitals 11 rows, small letters 8 rows sitting on the same base line
     'K': ["##.....##", "##....##.", "##...##..", "##..##...", "##.##....", "#####....",
@@ -818,6 +848,10 @@ def outputs():
         'glyph_help.bmp': glyph_help(),
         'picture_logo.bmp': logo(),
         'picture_banner.bmp': banner(),
+        'calendar_button_up.bmp': calendar_button(pressed=False),
+        'calendar_button_down.bmp': calendar_button(pressed=True),
+        'calendar_arrow_left.bmp': calendar_arrow(pointing_left=True),
+        'calendar_arrow_right.bmp': calendar_arrow(pointing_left=False),
     }
     for name, draw in BUTTONS.items():
         content = draw()

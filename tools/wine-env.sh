@@ -40,6 +40,10 @@ REGEDIT4
 REG
   "$WINE64" regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
   "$WINESERVER" -w
+  # A second volume on another file system (T:), for moves that must copy across volumes.
+  if [ -d /dev/shm ] && KS_SECOND_VOLUME=$(mktemp -d /dev/shm/kstest.XXXXXX 2>/dev/null); then
+    ln -sfn "$KS_SECOND_VOLUME" "$WINEPREFIX/dosdevices/t:"
+  fi
   # Keep the server warm between the many short test programs.
   "$WINESERVER" -p
   # The first program of a prefix starts its background processes (services, desktop); started here, they
@@ -52,4 +56,5 @@ winepath_w() { echo "Z:${1//\//\\}"; }
 ks_stop() {
   [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 || true
   [ -n "${KS_XVFB_PID:-}" ] && kill "$KS_XVFB_PID" 2>/dev/null || true
+  [ -n "${KS_SECOND_VOLUME:-}" ] && rm -rf "$KS_SECOND_VOLUME" || true
 }

@@ -57,11 +57,11 @@ TEST(ParseDate, ImpossibleDatesAreZero) {
 
 TEST(ParseDate, YearDigits) {
   EXPECT_EQ(ParseDate("12/25/1996", "MM/dd/yy"), kChristmas1996);  // a whole year under a two-letter run
-  EXPECT_EQ(ParseDate("12/25/5", "MM/dd/yy"), MakeDate(25, 12, 1905));
+  EXPECT_EQ(ParseDate("12/25/5", "MM/dd/yy"), MakeDate(25, 12, 2005));
   EXPECT_EQ(ParseDate("12/25/1996", "M/d/y"), kChristmas1996);
   // A year that is short, or longer than two digits under one letter, leaves the next separator in place.
   EXPECT_EQ(ParseDate("1996/1/5", "y/M/d"), kJan5th1996);
-  EXPECT_EQ(ParseDate("5-1-2", "y-M-d"), MakeDate(2, 1, 1905));
+  EXPECT_EQ(ParseDate("5-1-2", "y-M-d"), MakeDate(2, 1, 2005));
   EXPECT_EQ(ParseDate("1/5/99999999999999", "M/d/yyyyyyyyyy"), 0u);  // no overflow, simply no date
 }
 
@@ -112,8 +112,18 @@ TEST(DateTextRoundTrip, EveryDayFrom1500To2200) {
     ExpectRoundTrips(format, 1500, 2200);
 }
 
-TEST(DateTextRoundTrip, TwoDigitYearsOverThe1900s) {
-  for (const char* format : {"MM/dd/yy", "d.M.yy", "yy-MM-dd", "yyMMdd", "MMddyy"}) ExpectRoundTrips(format, 1900, 1999);
+TEST(DateTextRoundTrip, TwoDigitYearsFrom1930To2029) {
+  for (const char* format : {"MM/dd/yy", "d.M.yy", "yy-MM-dd", "yyMMdd", "MMddyy"}) ExpectRoundTrips(format, 1930, 2029);
+}
+
+TEST(ParseDate, TwoDigitYearsBelow30AreThisCentury) {
+  // A file stored today under "MM/dd/yy" reads back as this year, and old records keep their century.
+  EXPECT_EQ(ParseDate("12/08/26", "MM/dd/yy"), MakeDate(8, 12, 2026));
+  EXPECT_EQ(ParseDate("01/01/00", "MM/dd/yy"), MakeDate(1, 1, 2000));
+  EXPECT_EQ(ParseDate("12/31/29", "MM/dd/yy"), MakeDate(31, 12, 2029));
+  EXPECT_EQ(ParseDate("01/01/30", "MM/dd/yy"), MakeDate(1, 1, 1930));
+  EXPECT_EQ(ParseDate("01/05/96", "MM/dd/yy"), MakeDate(5, 1, 1996));
+  EXPECT_EQ(ParseDate(FormatDate(MakeDate(8, 12, 2026), "MM/dd/yy"), "MM/dd/yy"), MakeDate(8, 12, 2026));
 }
 
 }  // namespace

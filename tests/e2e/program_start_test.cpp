@@ -7,88 +7,20 @@
 #include <thread>
 
 #include "tests/app/registry_probe.h"
+#include "tests/e2e/program_runner.h"
 #include "tests/support/box_watcher.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using ks_test::Eventually;
+using ks_test::Exists;
+using ks_test::Program;
 using ks_test::RegString;
+using ks_test::WaitForGone;
+using ks_test::WaitForWindow;
 
 constexpr char kMainCaption[] = "Filewarden (For Windows 95)";
-
-std::string BinDir()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.rfind('\\'));
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-HWND WaitForWindow(const char* caption, std::chrono::milliseconds timeout)
-{
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < end) {
-        if (HWND hwnd = FindWindowA(nullptr, caption))
-            return hwnd;
-        std::this_thread::sleep_for(50ms);
-    }
-    return nullptr;
-}
-
-template <class Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds timeout)
-{
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
-bool WaitForGone(const char* caption, std::chrono::milliseconds timeout)
-{
-    return Eventually([caption] { return FindWindowA(nullptr, caption) == nullptr; }, timeout);
-}
-
-// A started program; it is ended when the test ends, whatever happened.
-class Program {
-public:
-    Program(const std::string& exe, const std::string& currentDir)
-    {
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        std::string commandLine = "\"" + exe + "\"";
-        m_started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   currentDir.c_str(), &si, &m_info) != FALSE;
-    }
-    ~Program()
-    {
-        if (!m_started)
-            return;
-        if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(m_info.hProcess, 99);
-        CloseHandle(m_info.hThread);
-        CloseHandle(m_info.hProcess);
-    }
-    bool Started() const { return m_started; }
-    DWORD Id() const { return m_info.dwProcessId; }
-    // The exit code, or STILL_ACTIVE when it did not end in time.
-    DWORD WaitForExit(std::chrono::milliseconds timeout) const
-    {
-        WaitForSingleObject(m_info.hProcess, static_cast<DWORD>(timeout.count()));
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(m_info.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION m_info{};
-    bool m_started = false;
-};
 
 ks_test::BoxWatcherOptions WatchFor(const Program& program, const char* caption)
 {
@@ -98,31 +30,17 @@ ks_test::BoxWatcherOptions WatchFor(const Program& program, const char* caption)
     return options;
 }
 
-// A program folder made for the test, and a separate current directory holding a copy of the engine file.
+// A program folder made for each test, and no settings.
 class ProgramStart : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ks_test::DeleteProgramSettings();
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        const std::string base = std::string(temp) + "ks_e2e_" + std::to_string(GetCurrentProcessId()) + "_" +
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_programDir = base + "_prog";
-        m_workDir = base + "_work";
-        CreateDirectoryA(m_programDir.c_str(), nullptr);
-        CreateDirectoryA(m_workDir.c_str(), nullptr);
-        for (const char* file : {"kestrm32.exe", "kscf.dll", "kspdx.exe"})
-            ASSERT_TRUE(CopyFileA((BinDir() + "\\" + file).c_str(), (m_programDir + "\\" + file).c_str(), FALSE))
-                << file;
-        CopyFileA((BinDir() + "\\kspdx.exe").c_str(), (m_workDir + "\\kspdx.exe").c_str(), FALSE);
-    }
+    void SetUp() override { ks_test::DeleteProgramSettings(); }
     void TearDown() override { ks_test::DeleteProgramSettings(); }
 
-    std::string Exe() const { return m_programDir + "\\kestrm32.exe"; }
+    std::string Exe() const { return m_folder.Exe(); }
 
-    std::string m_programDir;
-    std::string m_workDir;
+    ks_test::ProgramFolder m_folder{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+    const std::string& m_programDir = m_folder.ProgramDir();
+    const std::string& m_workDir = m_folder.Work();
 };
 
 TEST_F(ProgramStart, FirstStartGreetsTheUserAndASecondCopyOnlyBringsTheFirstForward)

@@ -1,0 +1,197 @@
+// DataStore: the close check, StoreFile with its name-conflict loop, the move into KS_STORE and ENG_ADD.
+#include "download/data_store.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/ks_app.h"
+#include "app/ks_client.h"
+#include "controls/date_text.h"
+#include "engine/file_record.h"
+#include "framework/ui.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// Widths of the record's fields less their terminators.
+constexpr int kDateChars = static_cast<int>(kDownloadDateSize) - 1;
+constexpr int kTitleChars = static_cast<int>(kTitleSize) - 1;
+// The title and keyword edits accept 79 characters; all of them are stored.
+constexpr int kTitleEditChars = 79;
+constexpr int kAbstractChars = static_cast<int>(kAbstractSize) - 1;
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void CopyText(char* field, std::size_t size, const std::string& text)
+{
+    const std::size_t n = std::min(text.size(), size - 1);
+    std::memcpy(field, text.data(), n);
+    field[n] = '\0';
+}
+
+// Moves a file, also to another volume: there it copies and then deletes the source. A failure leaves the
+// source where it was and no part of it at the target.
+bool MoveWholeFile(const std::string& source, const std::string& target)
+{
+    if (MoveFileA(source.c_str(), target.c_str()))
+        return true;
+    if (GetLastError() != ERROR_NOT_SAME_DEVICE)
+        return false;
+    if (!CopyFileA(source.c_str(), target.c_str(), TRUE)) {
+        DeleteFileA(target.c_str());
+        return false;
+    }
+    if (!DeleteFileA(source.c_str())) {
+        DeleteFileA(target.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const ks::TResponse<DataStore> DataStore::Responses[] = {
+    ks::Command(IDC_STORE_HELP, &DataStore::CmHelp),
+};
+
+DataStore::DataStore(ks::TWindow* parent, const char* areaPath, const char* fileName, const char* dateText)
+    : TDialog(parent, IDD_STORAGE), m_areaPath(areaPath), m_fileName(fileName), m_dateText(dateText),
+      m_fileNameEdit(*this, IDC_STORE_FILENAME, 256), m_title(*this, IDC_STORE_TITLE, kTitleEditChars),
+      m_keywords(*this, IDC_STORE_KEYWORDS, kTitleEditChars), m_abstract(*this, IDC_STORE_ABSTRACT, kAbstractChars),
+      m_date(*this, IDC_STORE_DATE)
+{
+    // The caller's texts have fixed widths: 260, 512 and 19 characters.
+    m_areaPath.resize(std::min<std::size_t>(m_areaPath.size(), 260));
+    m_fileName.resize(std::min<std::size_t>(m_fileName.size(), 512));
+    m_dateText.resize(std::min<std::size_t>(m_dateText.size(), 19));
+}
+
+KsClient* DataStore::Client() const { return GetParentObject() ? KsClient::Of(*GetParentObject()) : nullptr; }
+
+void DataStore::SetupWindow()
+{
+    if (GetParentObject())
+        ks::CentreOverWindow(m_hwnd, GetParentObject()->GetHandle());
+    m_fileNameEdit.SetText(m_fileName.c_str());
+    m_date.SetText(m_dateText.c_str());
+    SetText("Storage Interface");
+}
+
+bool DataStore::CanClose()
+{
+    // The whole field is read: a ten-character date such as 12/25/1996 must not lose its last digit.
+    const std::string date = GetItemText(IDC_STORE_DATE, kDateChars);
+    if (ParseDate(date) == 0) {
+        ks::ShowMessage(m_hwnd, "Please enter a valid date.", "Error", MB_OK | MB_ICONEXCLAMATION);
+        SetFocus(GetItem(IDC_STORE_DATE));
+        return false;
+    }
+    if (m_assistantBusy)
+        return false;
+    return TDialog::CanClose();
+}
+
+void DataStore::CmOk() { StoreFile(); }
+
+void DataStore::CmCancel()
+{
+    if (CanClose())
+        Destroy(IDCANCEL);
+}
+
+void DataStore::EvClose() { CmCancel(); }
+
+bool DataStore::OnCommand(UINT id, UINT notify, HWND control)
+{
+    return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
+}
+
+void DataStore::CmHelp() { KsApp::Get()->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_STORAGE); }
+
+std::string DataStore::TargetPath() const
+{
+    return std::string(KsApp::Get()->ProgramDir) + "\\KS_STORE\\" + m_fileName;
+}
+
+bool DataStore::NameFits(const std::string& name)
+{
+    if (name.size() <= kMaxFileName)
+        return true;
+    ks::ShowMessage(m_hwnd,
+                    "This filename is too long for the database. Please use a name of at most 255 characters.",
+                    "Error", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+bool DataStore::ResolveNameConflict(KsClient& client, std::string& target)
+{
+    // A name is taken when the record could not hold it, when a file of that name lies in KS_STORE, or when a
+    // record has it; the engine is asked only when the disk has no such file.
+    auto taken = [&] {
+        if (m_fileName.size() > kMaxFileName)
+            return true;
+        CopyText(client.RecordBuffer.FileName, kFileNameSize, m_fileName);
+        return FileExists(target) || client.SendEngineCommand(ENG_FIND_NAME, ENG_RECORD_NOT_FOUND) == 0;
+    };
+    while (taken()) {
+        ks::Beep(MB_ICONHAND);
+        ks::TInputDialog rename(this, "File Exists on Disk or Database", "This Filename is in use, Please rename:",
+                                m_fileName, 510);
+        if (rename.Execute() != IDOK)
+            return false;
+        std::string entered = rename.GetText();
+        std::transform(entered.begin(), entered.end(), entered.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+        m_fileName = entered;
+        target = TargetPath();
+        NameFits(m_fileName);
+    }
+    return true;
+}
+
+void DataStore::StoreFile()
+{
+    if (!CanClose())
+        return;
+    KsClient* client = Client();
+    if (!client)
+        return;
+    const FileRecord saved = client->RecordBuffer;
+    const std::string arrivalName = m_fileName;
+    // Every way out below puts the arrival name and the caller's record back, unless the file was stored.
+    auto restore = [&] {
+        m_fileName = arrivalName;
+        client->RecordBuffer = saved;
+    };
+
+    m_fileName = m_fileNameEdit.GetText(512);
+    if (!NameFits(m_fileName)) {
+        restore();
+        return;
+    }
+    const std::string source = m_areaPath + "\\" + arrivalName;
+    std::string target = TargetPath();
+    if (!ResolveNameConflict(*client, target)) {
+        restore();
+        return;
+    }
+    if (!MoveWholeFile(source, target)) {
+        ks::ShowMessage(m_hwnd,
+                        "Sorry, there has been an error moving the source file into your KS_STORE subdirectory.",
+                        "File Move Error", MB_OK | MB_ICONEXCLAMATION);
+        restore();
+        return;
+    }
+
+    FileRecord& record = client->RecordBuffer;
+    CopyText(record.Location, kLocationSize, std::string(KsApp::Get()->ProgramDir) + "\\KS_STORE");
+    CopyText(record.FileName, kFileNameSize, m_fileName);
+    CopyText(record.DownloadDate, kDownloadDateSize, GetItemText(IDC_STORE_DATE, kDateChars));
+    CopyText(record.Title, kTitleSize, m_title.GetText(kTitleChars));
+    CopyText(record.Keywords, kKeywordsSize, m_keywords.GetText(kTitleChars));
+    CopyText(record.Abstract, kAbstractSize, m_abstract.GetText(kAbstractChars));
+    // A refused add is shown by the link; the file is in KS_STORE either way.
+    client->SendEngineCommand(ENG_ADD, 0);
+    client->RecordBuffer = saved;
+    CloseWindow(IDOK);
+}

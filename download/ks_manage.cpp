@@ -1,0 +1,185 @@
+// KsManage: set-up from the area settings, listing an area, the file information, Store and Help.
+#include "download/ks_manage.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "app/ks_app.h"
+#include "controls/calendar_date.h"
+#include "controls/date_text.h"
+#include "download/area_settings.h"
+#include "download/data_store.h"
+#include "download/ks_prefs.h"
+#include "framework/handles.h"
+#include "framework/ui.h"
+#include "kscf/kscf.h"
+#include "resources/resource_ids.h"
+
+namespace {
+constexpr char kNoAreasText[] =
+    "Sorry, You donot have any Download Areas set up.You will need to setup the paths to the areas you expect to "
+    "receive downloads from.";
+constexpr char kAreaNotFoundText[] =
+    "Path for download area not found, please check your settings in Preferences|Download.";
+}  // namespace
+
+const ks::TResponse<KsManage> KsManage::Responses[] = {
+    ks::Command(IDC_DOWNLOAD_AREA1, &KsManage::CmArea, 1),
+    ks::Command(IDC_DOWNLOAD_AREA2, &KsManage::CmArea, 2),
+    ks::Command(IDC_DOWNLOAD_AREA3, &KsManage::CmArea, 3),
+    ks::Command(IDC_DOWNLOAD_AREA4, &KsManage::CmArea, 4),
+    ks::Notify(IDC_DOWNLOAD_FILES, LBN_SELCHANGE, &KsManage::ShowFileInfo),
+    ks::Command(IDC_DOWNLOAD_STORE, &KsManage::CmStore),
+    ks::Command(IDC_DOWNLOAD_HELP, &KsManage::CmHelp),
+};
+
+std::string SizeText(std::uint64_t bytes)
+{
+    // A file of 2 GB or more keeps its true size: the whole 64-bit number is shown.
+    char text[48];
+    std::snprintf(text, sizeof text, "%" PRIu64 " Bytes.", bytes);
+    return text;
+}
+
+KsManage::KsManage(ks::TWindow* parent)
+    : TDialog(parent, IDD_DOWNLOAD), m_files(*this, IDC_DOWNLOAD_FILES), m_size(*this, IDC_DOWNLOAD_SIZE),
+      m_date(*this, IDC_DOWNLOAD_DATE),
+      m_areaButton{{*this, IDC_DOWNLOAD_AREA1}, {*this, IDC_DOWNLOAD_AREA2}, {*this, IDC_DOWNLOAD_AREA3},
+                   {*this, IDC_DOWNLOAD_AREA4}}
+{
+}
+
+bool KsManage::OnCommand(UINT id, UINT notify, HWND control)
+{
+    return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
+}
+
+void KsManage::SetupWindow()
+{
+    bool anyArea = false;
+    for (int area = 1; area <= 4; ++area) {
+        char alias[261]{};
+        char path[261]{};
+        GetRegistryString(kAreaSection, AliasName(area), alias);
+        GetRegistryString(kAreaSection, AreaPathName(area), path);
+        if (alias[0]) {
+            m_areaButton[area - 1].SetText(alias);
+            anyArea = true;
+        }
+        if (!alias[0] || std::strcmp(path, kNoPath) == 0)
+            m_areaButton[area - 1].Enable(false);
+    }
+    if (!anyArea) {
+        ks::ShowMessage(m_hwnd, kNoAreasText, "Warning", MB_OK | MB_ICONINFORMATION);
+        ksPrefs prefs(this);
+        prefs.Execute();
+        // The window closes; a new Download Interface reads the areas as they are now.
+        PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+        return;
+    }
+    const int value = GetRegistryNumber(kAreaSection, "Default");
+    m_areaButton[DefaultAreaOf(value) - 1].SetCheck(true);
+    m_area = value;
+    ShowArea(m_area);
+}
+
+void KsManage::ClearFileInfo()
+{
+    m_size.SetText("");
+    m_date.SetText("");
+}
+
+void KsManage::ShowArea(int area)
+{
+    const int selected = m_files.GetSelIndex();
+    m_files.ClearList();
+    ClearFileInfo();
+
+    char path[261]{};
+    GetRegistryString(kAreaSection, AreaPathName(area), path);
+    // The current directory stays on the area: assistants are given the file name without a directory.
+    if (!SetCurrentDirectoryA(path)) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, kAreaNotFoundText, "Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::strcpy(m_areaPath, path);
+
+    std::string pattern = m_areaPath;
+    pattern += (!pattern.empty() && pattern.back() == '\\') ? "*.*" : "\\*.*";
+    WIN32_FIND_DATAA entry;
+    ks::FindHandle find(FindFirstFileA(pattern.c_str(), &entry));
+    if (!find) {
+        ks::ShowMessage(m_hwnd, "Invalid File Handle", "File Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // Filling a long list with redrawing off is far quicker.
+    m_files.Send(WM_SETREDRAW, FALSE);
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            m_files.AddString(entry.cFileName);
+    } while (FindNextFileA(find.Get(), &entry));
+    m_files.Send(WM_SETREDRAW, TRUE);
+    InvalidateRect(m_files.GetHandle(), nullptr, TRUE);
+
+    if (selected < 0 || !m_files.SetSelIndex(selected))
+        m_files.SetSelIndex(0);
+    ShowFileInfo();
+}
+
+void KsManage::ShowFileInfo()
+{
+    const int selected = m_files.GetSelIndex();
+    if (selected < 0) {
+        ClearFileInfo();
+        return;
+    }
+    std::string name = m_areaPath;
+    if (name.empty() || name.back() != '\\')
+        name += '\\';
+    name += m_files.GetString(selected);
+    if (name.size() > 512)
+        name.resize(512);
+
+    WIN32_FIND_DATAA entry;
+    ks::FindHandle find(FindFirstFileA(name.c_str(), &entry));
+    if (!find) {
+        ClearFileInfo();
+        return;
+    }
+    m_size.SetText(SizeText((static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow).c_str());
+    // The date is the last write as the file system keeps it (UTC), not converted to local time.
+    SYSTEMTIME written{};
+    FileTimeToSystemTime(&entry.ftLastWriteTime, &written);
+    m_date.SetText(FormatDate(MakeDate(written.wDay, written.wMonth, written.wYear)).c_str());
+}
+
+void KsManage::CmArea(int area)
+{
+    m_area = area;
+    ShowArea(area);
+}
+
+void KsManage::CmStore()
+{
+    if (m_files.GetSelIndex() < 0) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, "Please select a file to store.", "Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::string name = m_files.GetString(m_files.GetSelIndex());
+    name.resize(std::min<std::size_t>(name.size(), 260));
+    // The date shown for the file is the download date the record is offered.
+    const std::string date = m_date.GetText(18);
+    DataStore store(this, m_areaPath, name.c_str(), date.c_str());
+    if (store.Execute() == IDOK)
+        ShowArea(m_area);
+}
+
+void KsManage::CmHelp()
+{
+    if (const KsApp* app = KsApp::Get())
+        app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_DOWNLOAD);
+}

@@ -1,0 +1,48 @@
+// KsManage: the Download Interface's dialog (template 1): the files waiting in one download area, the
+// selected file's date and size, the four area buttons, Store, Examine and Help.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "framework/controls.h"
+#include "framework/dialog.h"
+
+// Lists the current area's files (current area: the default one, then the one whose button was clicked) and keeps
+// the process's current directory on the area it listed last.
+class KsManage : public ks::TDialog {
+public:
+    explicit KsManage(ks::TWindow* parent);
+
+    // Lists the files of area n (2, 3, 4; any other number is area 1) and shows the selected one.
+    void ShowArea(int area);
+    // Shows the date and size of the selected file, or clears them.
+    void ShowFileInfo();
+
+    int CurrentArea() const { return m_area; }
+    const char* CurrentAreaPath() const { return m_areaPath; }
+
+    bool OnCommand(UINT id, UINT notify, HWND control) override;
+
+protected:
+    void SetupWindow() override;
+
+private:
+    void CmArea(int area);
+    void CmStore();
+    void CmHelp();
+    void ClearFileInfo();
+
+    int m_area = 1;
+    char m_areaPath[261]{};
+    ks::TListBox m_files;
+    ks::TStatic m_size;
+    ks::TStatic m_date;
+    ks::TRadioButton m_areaButton[4];
+
+    static const ks::TResponse<KsManage> Responses[];
+};
+
+// The size text of the file information: "%ld Bytes." with the whole 64-bit size.
+std::string SizeText(std::uint64_t bytes);

@@ -1,0 +1,128 @@
+// Starting the real programs in program folders of their own, and waiting for what they show.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace ks_test {
+
+using namespace std::chrono_literals;
+
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+template <class Condition>
+bool Eventually(Condition condition, std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+inline HWND WaitForWindow(const char* caption, std::chrono::milliseconds timeout)
+{
+    HWND hwnd = nullptr;
+    Eventually([&] { return (hwnd = FindWindowA(nullptr, caption)) != nullptr; }, timeout);
+    return hwnd;
+}
+
+inline bool WaitForGone(const char* caption, std::chrono::milliseconds timeout)
+{
+    return Eventually([caption] { return FindWindowA(nullptr, caption) == nullptr; }, timeout);
+}
+
+// A started program; it is ended when the test ends, whatever happened.
+class Program {
+public:
+    Program(const std::string& exe, const std::string& currentDir)
+    {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string commandLine = "\"" + exe + "\"";
+        m_started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   currentDir.c_str(), &si, &m_info) != FALSE;
+    }
+    ~Program()
+    {
+        if (!m_started)
+            return;
+        if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(m_info.hProcess, 99);
+        CloseHandle(m_info.hThread);
+        CloseHandle(m_info.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return m_started; }
+    DWORD Id() const { return m_info.dwProcessId; }
+    // The exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitForExit(std::chrono::milliseconds timeout) const
+    {
+        WaitForSingleObject(m_info.hProcess, static_cast<DWORD>(timeout.count()));
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(m_info.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION m_info{};
+    bool m_started = false;
+};
+
+// A program folder with copies of the built program, its library and the engine, and a separate current
+// directory holding another copy of the engine file.
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const std::string& tag)
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        const std::string base = std::string(temp) + "ks_e2e_" + std::to_string(GetCurrentProcessId()) + "_" + tag;
+        m_programDir = base + "_prog";
+        m_workDir = base + "_work";
+        // Process ids come round again under Wine: what an earlier run left must not be found.
+        std::error_code ignored;
+        std::filesystem::remove_all(m_programDir, ignored);
+        std::filesystem::remove_all(m_workDir, ignored);
+        CreateDirectoryA(m_programDir.c_str(), nullptr);
+        CreateDirectoryA(m_workDir.c_str(), nullptr);
+        for (const char* file : {"kestrm32.exe", "kscf.dll", "kspdx.exe"})
+            EXPECT_TRUE(CopyFileA((BinDir() + "\\" + file).c_str(), (m_programDir + "\\" + file).c_str(), FALSE))
+                << file;
+        CopyFileA((BinDir() + "\\kspdx.exe").c_str(), (m_workDir + "\\kspdx.exe").c_str(), FALSE);
+    }
+    ~ProgramFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_programDir, ignored);
+        std::filesystem::remove_all(m_workDir, ignored);
+    }
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    const std::string& ProgramDir() const { return m_programDir; }
+    const std::string& Work() const { return m_workDir; }
+    std::string Exe() const { return m_programDir + "\\kestrm32.exe"; }
+
+    static std::string BinDir()
+    {
+        char path[MAX_PATH];
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string dir(path);
+        return dir.substr(0, dir.rfind('\\'));
+    }
+
+private:
+    std::string m_programDir;
+    std::string m_workDir;
+};
+
+}  // namespace ks_test

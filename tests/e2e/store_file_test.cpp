@@ -1,0 +1,130 @@
+// End to end: a user sets a download area, opens a Download Interface, stores a waiting file with its title,
+// keywords and abstract, and the catalogue then holds it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "engine/engine_link.h"
+#include "resources/resource_ids.h"
+#include "tests/app/registry_probe.h"
+#include "tests/e2e/program_runner.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using ks_test::Eventually;
+using ks_test::Program;
+
+HWND FindChildByTitle(HWND parent, const char* title)
+{
+    struct Search {
+        const char* title;
+        HWND found;
+    } search{title, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            char text[128]{};
+            GetWindowTextA(hwnd, text, sizeof text);
+            if (std::strcmp(text, s->title) == 0) {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The dialog inside an MDI child: the child window whose control 101 is the file list.
+HWND DialogWithControl(HWND parent, int id)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, id))
+            return child;
+    return nullptr;
+}
+
+std::wstring ListText(HWND list, int index)
+{
+    // Across processes the list answers in UTF-16.
+    wchar_t text[300]{};
+    SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST(StoreFileEndToEnd, AStoredFileIsInTheStoreAndItsRecordHoldsWhatWasTyped)
+{
+    ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
+    ks_test::ProgramFolder folder("store");
+    const std::string area = folder.Work() + "\\area";
+    CreateDirectoryA(area.c_str(), nullptr);
+    std::ofstream(area + "\\NEWS.TXT", std::ios::binary) << "news of the day";
+
+    ks_test::DeleteProgramSettings();
+    ks_test::SetRegString("Initialisation", "Setup", "OK");
+    for (const char* name : {"Area Two", "Area Three", "Area Four"})
+        ks_test::SetRegString("Download Directorys", name, "No Path");
+    ks_test::SetRegString("Download Directorys", "Area One", area.c_str());
+    ks_test::SetRegString("Download Directorys", "Alias One", "Mail");
+
+    Program program(folder.Exe(), folder.ProgramDir());
+    ASSERT_TRUE(program.Started());
+    HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CM_FILES_DOWNLOADED, 0), 0);
+
+    HWND child = nullptr;
+    ASSERT_TRUE(Eventually([&] { return (child = FindChildByTitle(main, "Download Interface - 0")) != nullptr; }, 20s));
+    HWND manage = nullptr;
+    ASSERT_TRUE(Eventually([&] { return (manage = DialogWithControl(child, IDC_DOWNLOAD_FILES)) != nullptr; }, 10s));
+    HWND list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
+    ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10s));
+    EXPECT_EQ(ListText(list, 0), L"NEWS.TXT");
+
+    // Store opens the Storage Interface modally; it is filled in and confirmed as a user would.
+    PostMessageA(manage, WM_COMMAND, MAKEWPARAM(IDC_DOWNLOAD_STORE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(manage, IDC_DOWNLOAD_STORE)));
+    HWND store = ks_test::WaitForWindow("Storage Interface", 20s);
+    ASSERT_NE(store, nullptr);
+    SetDlgItemTextA(store, IDC_STORE_TITLE, "Daily news");
+    SetDlgItemTextA(store, IDC_STORE_KEYWORDS, "news, daily");
+    SetDlgItemTextA(store, IDC_STORE_ABSTRACT, "What happened today.");
+    PostMessageA(store, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(store, IDOK)));
+    ASSERT_TRUE(Eventually([&] { return !IsWindow(store); }, 20s));
+    // The last file of the area has gone: an empty list, and no date or size.
+    ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 0; }, 10s));
+    EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(manage, IDC_DOWNLOAD_SIZE)), 0);
+    EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(manage, IDC_DOWNLOAD_DATE)), 0);
+    EXPECT_TRUE(ks_test::Exists(folder.ProgramDir() + "\\KS_STORE\\NEWS.TXT"));
+    EXPECT_FALSE(ks_test::Exists(area + "\\NEWS.TXT"));
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(program.WaitForExit(20s), 0u);
+    ASSERT_TRUE(ks_test::WaitForGone("Kestrum32-16ParadoxInterface", 10s));
+
+    // A fresh engine on the program's table holds the record as typed.
+    Program engine(folder.ProgramDir() + "\\kspdx.exe", folder.ProgramDir());
+    ASSERT_NE(ks_test::WaitForWindow("Kestrum32-16ParadoxInterface", 20s), nullptr);
+    EngineLink link;
+    ASSERT_EQ(link.Establish(), EngineLink::Start::Ready);
+    FileRecord record{};
+    ASSERT_EQ(link.Transact(ENG_FIRST, record), 0);
+    EXPECT_STREQ(record.FileName, "NEWS.TXT");
+    EXPECT_EQ(std::string(record.Location), folder.ProgramDir() + "\\KS_STORE");
+    EXPECT_STREQ(record.Title, "Daily news");
+    EXPECT_STREQ(record.Keywords, "news, daily");
+    EXPECT_STREQ(record.Abstract, "What happened today.");
+    EXPECT_NE(record.DownloadDate[0], '\0');
+    EXPECT_EQ(link.Transact(ENG_NEXT, record), ENG_END_OF_TABLE);
+    EXPECT_EQ(link.Transact(ENG_SHUTDOWN, record), 0);
+    EXPECT_EQ(engine.WaitForExit(20s), 0u);
+}
+
+}  // namespace
