@@ -53,10 +53,14 @@ KsClient::KsClient() : m_splash(std::make_unique<Splash>(this))
     }
 }
 
-KsClient::~KsClient()
+KsClient::~KsClient() { EndLink(); }
+
+void KsClient::EndLink()
 {
-    if (m_linkReady)
-        SendEngineCommand(ENG_SHUTDOWN, 0);
+    if (!m_linkReady)
+        return;
+    SendEngineCommand(ENG_SHUTDOWN, 0);
+    m_linkReady = false;
 }
 
 KsClient* KsClient::Of(const ks::TWindow& childDialog)

@@ -40,6 +40,8 @@ protected:
 
 private:
     void FirstRunAreaCheck();
+    // Sends ENG_SHUTDOWN once; later commands are not sent.
+    void EndLink();
     void RelayRecordChanged(WPARAM recordNumber);
     void CmFilesDownloaded();
     void CmDownloadAreas();

@@ -13,8 +13,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow)
         SetForegroundWindow(running);
         return 0;
     }
-    KsApp app(instance, cmdShow);
-    if (!app.Started())
-        return -1;
-    return app.Run();
+    int exitCode = 0;
+    {
+        KsApp app(instance, cmdShow);
+        if (!app.Started())
+            return -1;
+        exitCode = app.Run();
+    }
+    // The engine link ends with the application object, after the message loop: an engine that could not be
+    // reached then has asked for -1 with a quit message of its own.
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        exitCode = static_cast<int>(msg.wParam);
+    return exitCode;
 }

@@ -19,7 +19,8 @@ public:
     EngineLink& operator=(const EngineLink&) = delete;
 
     // Finds the engine's window by its caption, or starts "kspdx.exe" and waits for the window (at most
-    // windowWaitMs), then maps the shared block.
+    // windowWaitMs), then maps the shared block. The window of an engine that has shut down is waited out
+    // (within the same bound) and a new engine started.
     Start Establish(DWORD windowWaitMs = kWindowWaitMs);
     bool Ready() const { return m_block != nullptr; }
     HWND EngineWindow() const { return m_engineWindow; }
@@ -37,6 +38,8 @@ private:
     bool Connect(HWND window);
     bool WaitForReply(std::uint32_t seq);
     bool EngineAlive() const;
+    // EngineAlive, asked again only when the last answer is older than the recheck time.
+    bool AliveRecently();
     void Disconnect();
 
     HWND m_engineWindow = nullptr;
@@ -45,4 +48,5 @@ private:
     ks::KernelHandle m_requestEvent;
     ks::KernelHandle m_replyEvent;
     kslink::LinkBlock* m_block = nullptr;
+    LONGLONG m_aliveAt = 0;  // performance-counter ticks when the engine was last found alive
 };

@@ -15,6 +15,8 @@
 //            so an idle engine uses no processor time.
 // A flag is set before its owner re-checks the sequence and sleeps; the other side reads it after moving the
 // sequence. Sequentially consistent atomics make that pair safe: one side always sees the other.
+// An engine answering ENG_SHUTDOWN sets closed before its reply; its window lingers a moment after that, and a
+// program starting then must not take it for a working engine: it waits for that window to go and starts anew.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -33,6 +35,7 @@ struct LinkBlock {
     std::atomic<std::uint32_t> engineSleeping;
     std::atomic<std::uint32_t> programSleeping;
     std::atomic<std::uint32_t> heartbeat;
+    std::atomic<std::uint32_t> closed;
     std::int32_t command;
     std::int32_t result;
     unsigned char record[kFileRecordSize];
@@ -40,7 +43,7 @@ struct LinkBlock {
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
 inline constexpr std::uint32_t kMagic = 0x4B534C4Bu;  // "KLSK"
-inline constexpr std::uint32_t kVersion = 1;
+inline constexpr std::uint32_t kVersion = 2;
 
 // Names of the shared objects, made unique per engine process.
 inline std::string ObjectName(const char* kind, std::uint32_t enginePid)

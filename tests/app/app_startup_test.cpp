@@ -7,20 +7,13 @@
 #include "app/ks_app.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 
 using ks_test::RegNumber;
 using ks_test::RegString;
 using ks_test::Shown;
-
-std::string ExeDir()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.rfind('\\'));
-}
 
 bool IsDirectory(const std::string& path)
 {
@@ -74,7 +67,7 @@ TEST_F(StartUp, FirstStartWritesTheFirstRunSettingsAndGreetsTheUser)
 
     EXPECT_EQ(RegString("Initialisation", "Setup"), "OK");
     EXPECT_EQ(RegString("Initialisation", "Interceptors"), "Disabled");
-    EXPECT_EQ(RegString("Initialisation", "Start Directory"), ExeDir());
+    EXPECT_EQ(RegString("Initialisation", "Start Directory"), ks_test::BinDir());
     EXPECT_EQ(RegNumber("Intercepts", "CompuServe Information Manager"), 4u);
     EXPECT_EQ(RegNumber("Intercepts", "CompuServe Navigator"), 4u);
     EXPECT_EQ(RegNumber("Intercepts", "Trumpet Winsock"), 2u);
@@ -101,7 +94,7 @@ TEST_F(StartUp, LaterStartShowsNothingAndRewritesOnlyTheStartDirectory)
     KsApp second(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     EXPECT_TRUE(second.Started());
     EXPECT_TRUE(m_ui.Boxes().empty());
-    EXPECT_EQ(RegString("Initialisation", "Start Directory"), ExeDir());
+    EXPECT_EQ(RegString("Initialisation", "Start Directory"), ks_test::BinDir());
     EXPECT_EQ(RegString("Initialisation", "Interceptors"), "Enabled by user");
 }
 
@@ -118,10 +111,10 @@ TEST_F(StartUp, SetupValueDifferingOnlyInCaseCountsAsFirstRun)
 TEST_F(StartUp, ProgramDirectoryAndWorkingDirectoriesLieBesideTheProgram)
 {
     KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-    EXPECT_STREQ(app.ProgramDir, ExeDir().c_str());
-    EXPECT_EQ(app.ProgramDrive, ExeDir()[0] - 'A');
-    EXPECT_TRUE(IsDirectory(ExeDir() + "\\KS_TEMP"));
-    EXPECT_TRUE(IsDirectory(ExeDir() + "\\KS_STORE"));
+    EXPECT_STREQ(app.ProgramDir, ks_test::BinDir().c_str());
+    EXPECT_EQ(app.ProgramDrive, ks_test::BinDir()[0] - 'A');
+    EXPECT_TRUE(IsDirectory(ks_test::BinDir() + "\\KS_TEMP"));
+    EXPECT_TRUE(IsDirectory(ks_test::BinDir() + "\\KS_STORE"));
     // The engine file was found in the current directory; the directories were still made beside the program.
     EXPECT_FALSE(IsDirectory(m_work + "\\KS_TEMP"));
     EXPECT_FALSE(IsDirectory(m_work + "\\KS_STORE"));

@@ -10,6 +10,7 @@
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ protected:
         ks_test::SetRegString("Initialisation", "Setup", "OK");
         // The start-up looks for the engine program in the current directory.
         GetCurrentDirectoryA(MAX_PATH, m_previousDir);
-        SetCurrentDirectoryA(ExeDirectory().c_str());
+        SetCurrentDirectoryA(ks_test::BinDir().c_str());
         HANDLE engine = CreateFileA("kspdx.exe", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
         CloseHandle(engine);
     }
@@ -58,13 +59,6 @@ protected:
     {
         SetCurrentDirectoryA(m_previousDir);
         ks_test::DeleteProgramSettings();
-    }
-    static std::string ExeDirectory()
-    {
-        char path[MAX_PATH];
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string dir(path);
-        return dir.substr(0, dir.rfind('\\'));
     }
     // Closes the frame as a user would and runs the loop to its end; returns the exit code.
     static int CloseAndRun(KsApp& app)
@@ -203,7 +197,7 @@ TEST_F(MainWindow, HelpCommandsOpenTheHelpFileOfTheProgramDirectory)
     SendMessageA(frame, WM_COMMAND, MAKEWPARAM(CM_HELP_DISCLAIMER, 0), 0);
     const auto calls = m_ui.HelpCalls();
     ASSERT_EQ(calls.size(), 3u);
-    const std::string file = ExeDirectory() + "\\KSHELP32.HLP";
+    const std::string file = ks_test::BinDir() + "\\KSHELP32.HLP";
     for (const Shown& call : calls)
         EXPECT_EQ(call.text, file);
     EXPECT_EQ(calls[0].helpCommand, static_cast<UINT>(HELP_INDEX));
@@ -223,7 +217,7 @@ TEST_F(MainWindow, ClosingTheProgramTellsTheHelpViewerToQuit)
     const auto calls = m_ui.HelpCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].helpCommand, static_cast<UINT>(HELP_QUIT));
-    EXPECT_EQ(calls[0].text, ExeDirectory() + "\\KSHELP32.HLP");
+    EXPECT_EQ(calls[0].text, ks_test::BinDir() + "\\KSHELP32.HLP");
 }
 
 TEST_F(MainWindow, ExitCommandClosesTheProgram)

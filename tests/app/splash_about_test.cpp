@@ -10,16 +10,9 @@
 #include "framework/bor_controls.h"
 #include "resources/resource_ids.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/test_paths.h"
 
 namespace {
-
-std::string BinPath(const char* file)
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.rfind('\\') + 1) + file;
-}
 
 // A plain top-level window to own dialogs, placed away from the screen's centre.
 class OwnerWindow : public ks::TWindow {
@@ -99,7 +92,7 @@ TEST_F(SplashAndAbout, AboutShowsTheProductLineAndCopyrightCentredOverItsParent)
 TEST_F(SplashAndAbout, VersionReaderAnswersOnlyForEntriesTheResourceHas)
 {
     // kscf.dll has a version resource without product name, version or copyright.
-    HMODULE library = LoadLibraryA(BinPath("kscf.dll").c_str());
+    HMODULE library = LoadLibraryA((ks_test::BinDir() + "\\kscf.dll").c_str());
     ASSERT_NE(library, nullptr);
     {
         const ProjectRCVersion version(library);
@@ -128,7 +121,7 @@ TEST_F(SplashAndAbout, VersionIsReadFromAProgramFolderWithAccentedLetters)
     const std::string dir = std::string(temp) + "Kestrum v\xE9rsion";
     CreateDirectoryA(dir.c_str(), nullptr);
     const std::string copy = dir + "\\kestrm32.exe";
-    ASSERT_TRUE(CopyFileA(BinPath("kestrm32.exe").c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ks_test::BinDir() + "\\kestrm32.exe").c_str(), copy.c_str(), FALSE));
     HMODULE module = LoadLibraryExA(copy.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     ASSERT_NE(module, nullptr);
     {

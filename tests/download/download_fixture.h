@@ -10,16 +10,9 @@
 #include "app/ks_app.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/test_paths.h"
 
 namespace ks_test {
-
-inline std::string ExeDirectory()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.rfind('\\'));
-}
 
 inline std::string CurrentDirectory()
 {
@@ -118,7 +111,7 @@ protected:
         DeleteProgramSettings();
         SetRegString("Initialisation", "Setup", "OK");
         m_previousDir = CurrentDirectory();
-        SetCurrentDirectoryA(ExeDirectory().c_str());
+        SetCurrentDirectoryA(BinDir().c_str());
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
         m_scratch = std::string(temp) + "ks_download_" + std::to_string(GetCurrentProcessId());

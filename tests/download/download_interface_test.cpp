@@ -306,7 +306,7 @@ TEST_F(DownloadInterface, CloseAndHelpButtons)
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].helpCommand, static_cast<UINT>(HELP_CONTEXT));
     EXPECT_EQ(calls[0].helpData, 200u);
-    EXPECT_EQ(calls[0].text, ks_test::ExeDirectory() + "\\KSHELP32.HLP");
+    EXPECT_EQ(calls[0].text, ks_test::BinDir() + "\\KSHELP32.HLP");
     SendMessageA(m->GetItem(IDOK), BM_CLICK, 0, 0);
     EXPECT_TRUE(ks_test::PumpUntil([&] { return m_client->GetChildren().empty(); }));
 }

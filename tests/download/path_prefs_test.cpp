@@ -188,7 +188,7 @@ TEST_F(PathPreferences, HelpOpensItsPageOfTheProgramsHelpFile)
     });
     const auto calls = m_ui.HelpCalls();
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].text, ks_test::ExeDirectory() + "\\KSHELP32.HLP");
+    EXPECT_EQ(calls[0].text, ks_test::BinDir() + "\\KSHELP32.HLP");
     EXPECT_EQ(calls[0].helpCommand, static_cast<UINT>(HELP_CONTEXT));
     EXPECT_EQ(calls[0].helpData, 204u);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/test_paths.h"
+
 namespace ks_test {
 
 using namespace std::chrono_literals;
@@ -112,13 +114,6 @@ public:
     const std::string& Work() const { return m_workDir; }
     std::string Exe() const { return m_programDir + "\\kestrm32.exe"; }
 
-    static std::string BinDir()
-    {
-        char path[MAX_PATH];
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string dir(path);
-        return dir.substr(0, dir.rfind('\\'));
-    }
 
 private:
     std::string m_programDir;

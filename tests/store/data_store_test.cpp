@@ -18,19 +18,13 @@
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 
+using ks_test::BinDir;
 using ks_test::Click;
 using ks_test::Shown;
-
-std::string BinDir()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.rfind('\\'));
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

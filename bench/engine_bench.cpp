@@ -1,0 +1,319 @@
+// Engine benchmark under Win32: start-up to first reply, a 100,000-record walk and durable adds through
+// KsClient::SendEngineCommand, and the engine's memory and table size. Prints "name: value" lines.
+//
+// Usage: engine_bench.exe <path of kspdx.exe>
+// The engine is copied into a fresh scratch directory, so it starts on a table of its own.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "app/ks_client.h"
+#include "engine/file_record.h"
+#include "engine/link_protocol.h"
+#include "framework/handles.h"
+#include "framework/ui.h"
+#include "kspdx/table_log.h"
+
+namespace {
+
+constexpr int kRecords = 100000;
+constexpr int kWalks = 5;
+constexpr int kAddBatches = 3;
+constexpr int kAddsPerBatch = 1000;
+
+// Every box the link would show is a failed run: print it instead of waiting for a user.
+class ConsoleUi : public ks::UiSeam {
+public:
+    int MessageBox(HWND, const char* text, const char* caption, UINT) override
+    {
+        std::fprintf(stderr, "box: %s: %s\n", caption, text);
+        ++boxes;
+        return IDOK;
+    }
+    void Beep(UINT) override {}
+    int boxes = 0;
+};
+
+[[noreturn]] void Fail(const char* what)
+{
+    std::fprintf(stderr, "engine_bench: %s (error %lu)\n", what, GetLastError());
+    std::exit(1);
+}
+
+class Stopwatch {
+public:
+    Stopwatch() { QueryPerformanceCounter(&m_start); }
+    double Seconds() const
+    {
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(now.QuadPart - m_start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    }
+
+private:
+    LARGE_INTEGER m_start;
+};
+
+// A catalogue record of typical size, as the core benchmark uses: short name and location, a title,
+// keywords and a 200-character abstract.
+FileRecord Typical(int i)
+{
+    FileRecord record{};
+    SetFieldText(record.FileName, sizeof record.FileName, "FILE" + std::to_string(i) + ".ZIP");
+    SetFieldText(record.DownloadDate, sizeof record.DownloadDate, "12/25/1996");
+    SetFieldText(record.Title, sizeof record.Title, "A downloaded file with a title of forty c");
+    SetFieldText(record.Keywords, sizeof record.Keywords, "archive utility shareware disk");
+    SetFieldText(record.Location, sizeof record.Location, "C:\\KESTRUM\\KS_STORE");
+    SetFieldText(record.Abstract, sizeof record.Abstract, std::string(200, 'a'));
+    return record;
+}
+
+// Writes the table file the engine would have written after kRecords adds, through its own entry codec:
+// seconds instead of the half minute that as many durable adds take.
+void WriteTable(const std::string& path)
+{
+    ks::UniqueHandle<ks::FileHandleTraits> file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        Fail("cannot create the table file");
+    std::string bytes;
+    const auto header = kspdx::EncodeHeader();
+    bytes.append(reinterpret_cast<const char*>(header.data()), header.size());
+    kspdx::EntryBuilder builder;
+    for (int i = 1; i <= kRecords; ++i) {
+        const FileRecord record = Typical(i);
+        kspdx::RecordTexts texts;
+        for (std::size_t f = 0; f < kTextFieldCount; ++f)
+            texts[f] = FieldText(record, kTextFields[f]);
+        const auto entry = builder.Put(i, texts);
+        bytes.append(reinterpret_cast<const char*>(entry.data()), entry.size());
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        Fail("cannot write the table file");
+}
+
+double FileMegabytes(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        Fail("cannot read the table file's size");
+    const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return static_cast<double>(size) / (1024.0 * 1024.0);
+}
+
+// The running engine's process, found as the program finds the engine: by its window's caption.
+ks::KernelHandle OpenEngineProcess()
+{
+    HWND window = FindWindowA(nullptr, kslink::kEngineCaption);
+    DWORD pid = 0;
+    if (!window || !GetWindowThreadProcessId(window, &pid))
+        Fail("no engine window");
+    ks::KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, pid));
+    if (!process)
+        Fail("cannot open the engine process");
+    return process;
+}
+
+struct EngineMemory {
+    double workingSetMb;
+    double privateMb;
+};
+
+EngineMemory MemoryOf(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
+        Fail("cannot read the engine's memory");
+    constexpr double kMb = 1024.0 * 1024.0;
+    return {static_cast<double>(counters.WorkingSetSize) / kMb, static_cast<double>(counters.PagefileUsage) / kMb};
+}
+
+// One run of the engine: KsClient starts it (none runs yet) and sends ENG_SHUTDOWN when it goes.
+class EngineRun {
+public:
+    // Starts the engine and waits for its answer to ENG_COUNT; returns the milliseconds that took.
+    double Start()
+    {
+        const Stopwatch watch;
+        m_client = std::make_unique<KsClient>();
+        if (!m_client->LinkReady())
+            Fail("the engine did not start");
+        Send(ENG_COUNT, 0);
+        const double ms = watch.Seconds() * 1000;
+        m_process = OpenEngineProcess();
+        return ms;
+    }
+
+    std::int32_t Send(std::int32_t command, std::int32_t expected)
+    {
+        const std::int32_t result = m_client->SendEngineCommand(command, expected);
+        if (result != 0 && result != expected)
+            Fail("the engine refused a command");
+        return result;
+    }
+    FileRecord& Record() { return m_client->RecordBuffer; }
+    HANDLE Process() const { return m_process.Get(); }
+
+    // Sends ENG_SHUTDOWN and waits until the engine has let go of its table.
+    void Stop()
+    {
+        m_client.reset();
+        if (WaitForSingleObject(m_process.Get(), 10000) != WAIT_OBJECT_0)
+            Fail("the engine did not end after ENG_SHUTDOWN");
+        m_process.Reset();
+    }
+
+private:
+    std::unique_ptr<KsClient> m_client;
+    ks::KernelHandle m_process;
+};
+
+// One whole walk, as a search does it; returns round trips per second.
+double WalkRoundTripsPerSecond(EngineRun& engine)
+{
+    const Stopwatch watch;
+    long trips = 1;
+    long records = 0;
+    for (std::int32_t r = engine.Send(ENG_FIRST, ENG_RECORD_NOT_FOUND); r == 0;
+         r = engine.Send(ENG_NEXT, ENG_END_OF_TABLE), ++trips)
+        ++records;
+    const double seconds = watch.Seconds();
+    if (records != kRecords)
+        Fail("the walk did not see every record");
+    return trips / seconds;
+}
+
+// Adds in batches; returns the fastest and the slowest batch's adds per second. Each add waits for the disk,
+// so the figure follows whatever else the machine writes meanwhile.
+std::pair<double, double> DurableAddsPerSecond(EngineRun& engine)
+{
+    double best = 0;
+    double worst = 1e300;
+    int number = kRecords;
+    for (int batch = 0; batch < kAddBatches; ++batch) {
+        const Stopwatch watch;
+        for (int i = 0; i < kAddsPerBatch; ++i) {
+            engine.Record() = Typical(++number);
+            engine.Send(ENG_ADD, 0);
+        }
+        const double rate = kAddsPerBatch / watch.Seconds();
+        best = std::max(best, rate);
+        worst = std::min(worst, rate);
+    }
+    return {best, worst};
+}
+
+std::uint64_t CpuTime100ns(HANDLE process)
+{
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(process, &created, &ended, &kernel, &user))
+        Fail("cannot read the engine's processor time");
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return ticks(kernel) + ticks(user);
+}
+
+// Processor time the engine takes while no command comes, once its spin after the last reply has ended.
+double IdleCpuMsPerSecond(HANDLE process)
+{
+    Sleep(100);
+    const std::uint64_t before = CpuTime100ns(process);
+    Sleep(1000);
+    return static_cast<double>(CpuTime100ns(process) - before) / 10000.0;
+}
+
+std::string ScratchDirectory()
+{
+    char temp[MAX_PATH];
+    if (!GetTempPathA(MAX_PATH, temp))
+        Fail("no temporary directory");
+    const std::string dir = std::string(temp) + "ks_engine_bench." + std::to_string(GetCurrentProcessId());
+    if (!CreateDirectoryA(dir.c_str(), nullptr))
+        Fail("cannot create the scratch directory");
+    return dir;
+}
+
+void RemoveScratch(const std::string& dir)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    SetCurrentDirectoryA(temp);  // a current directory cannot be removed
+    for (const char* name : {kspdx::kTableFileName, "kspdx.exe"})
+        DeleteFileA((dir + "\\" + name).c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: engine_bench <path of kspdx.exe>\n");
+        return 2;
+    }
+    // Unbuffered, so that the figures measured so far survive a run that is stopped.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    ConsoleUi ui;
+    ks::SetUi(&ui);
+    if (FindWindowA(nullptr, kslink::kEngineCaption))
+        Fail("an engine already runs in this session");
+
+    // The link starts "kspdx.exe" as the system searches for it, this program's own directory first, then the
+    // current directory: the scratch copy runs only when none lies beside this program.
+    char self[MAX_PATH];
+    std::string beside(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+    beside = beside.substr(0, beside.rfind('\\') + 1) + "kspdx.exe";
+    if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
+        Fail("a kspdx.exe beside engine_bench.exe would start instead of the scratch copy");
+
+    const std::string dir = ScratchDirectory();
+    if (!CopyFileA(argv[1], (dir + "\\kspdx.exe").c_str(), TRUE))
+        Fail("cannot copy kspdx.exe");
+    SetCurrentDirectoryA(dir.c_str());
+    const std::string table = dir + "\\" + kspdx::kTableFileName;
+
+    {
+        EngineRun fresh;
+        std::printf("engine_start_ms: %.0f\n", fresh.Start());
+        std::printf("engine_memory_mb_empty: %.1f\n", MemoryOf(fresh.Process()).workingSetMb);
+        fresh.Stop();
+    }
+
+    WriteTable(table);
+    EngineRun engine;
+    std::printf("engine_start_ms_100k: %.0f\n", engine.Start());
+    if (engine.Record().RecordCount != kRecords)
+        Fail("the engine did not load every record");
+    // Both processes must hold a processor at once: other work on the machine shows in the slowest walk.
+    double fastest = 0;
+    double slowest = 1e300;
+    for (int walk = 0; walk < kWalks; ++walk) {
+        const double rate = WalkRoundTripsPerSecond(engine);
+        fastest = std::max(fastest, rate);
+        slowest = std::min(slowest, rate);
+    }
+    std::printf("engine_walk_round_trips_per_s: %.0f\n", fastest);
+    std::printf("engine_walk_round_trips_per_s_slowest: %.0f\n", slowest);
+    const EngineMemory memory = MemoryOf(engine.Process());
+    std::printf("engine_memory_mb_100k: %.1f\n", memory.workingSetMb);
+    std::printf("engine_private_mb_100k: %.1f\n", memory.privateMb);
+    std::printf("engine_table_mb_100k: %.1f\n", FileMegabytes(table));
+    std::printf("engine_idle_cpu_ms_per_s: %.1f\n", IdleCpuMsPerSecond(engine.Process()));
+    const auto [bestAdds, worstAdds] = DurableAddsPerSecond(engine);
+    std::printf("engine_durable_adds_per_s: %.0f\n", bestAdds);
+    std::printf("engine_durable_adds_per_s_slowest_batch: %.0f\n", worstAdds);
+    engine.Stop();
+
+    RemoveScratch(dir);
+    ks::SetUi(nullptr);
+    return ui.boxes == 0 ? 0 : 1;
+}

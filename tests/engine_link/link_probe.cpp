@@ -1,0 +1,26 @@
+// engine_link_probe.exe: the program's end of the link on its own, run from a folder the test made, so that
+// the engine is searched for and started there. Argument: the longest wait for the engine window in ms.
+// Exit code: 0 link ready and the engine answered ENG_COUNT and ENG_SHUTDOWN; 1 the engine could not be
+// started; 2 its window never appeared; 3 it did not answer.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "engine/engine_link.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+{
+    EngineLink link;
+    switch (link.Establish(static_cast<DWORD>(std::strtoul(commandLine, nullptr, 10)))) {
+    case EngineLink::Start::SpawnFailed:
+        return 1;
+    case EngineLink::Start::NoWindow:
+        return 2;
+    case EngineLink::Start::Ready:
+        break;
+    }
+    FileRecord record{};
+    if (link.Transact(ENG_COUNT, record) != 0 || link.Transact(ENG_SHUTDOWN, record) != 0)
+        return 3;
+    return 0;
+}
