@@ -1,0 +1,106 @@
+// The MDI client relays a changed record to every child window, also when one of them closes meanwhile.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/ks_app.h"
+#include "app/ks_client.h"
+#include "resources/resource_ids.h"
+#include "tests/app/registry_probe.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/test_paths.h"
+
+namespace {
+
+struct Received {
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// A child window that notes the refresh requests it gets; one of them may close itself on the first.
+class ListeningChild : public ks::TMDIChild {
+public:
+    ListeningChild(ks::TMDIClient& client, const char* title, std::vector<Received>& log, bool closeOnRefresh)
+        : TMDIChild(client, title, nullptr, false), m_log(log), m_closeOnRefresh(closeOnRefresh)
+    {
+    }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_REFRESHRECORD) {
+            m_log.push_back({wParam, lParam});
+            if (m_closeOnRefresh)
+                SendMessageA(GetClient().GetHandle(), WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hwnd), 0);
+            return 0;
+        }
+        return TMDIChild::WindowProc(msg, wParam, lParam);
+    }
+
+private:
+    std::vector<Received>& m_log;
+    bool m_closeOnRefresh;
+};
+
+class RecordRelay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ks_test::DeleteProgramSettings();
+        ks_test::SetRegString("Initialisation", "Setup", "OK");
+        ks_test::SetRegString("Download Directorys", "Area One", "No Path");
+        GetCurrentDirectoryA(MAX_PATH, m_previousDir);
+        SetCurrentDirectoryA(ks_test::BinDir().c_str());
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(m_previousDir);
+        ks_test::DeleteProgramSettings();
+    }
+    static void Pump(KsApp& app)
+    {
+        for (int i = 0; i < 5; ++i) {
+            app.PumpWaitingMessages();
+            Sleep(10);
+        }
+    }
+
+    ks_test::ScriptedUi m_ui;
+    char m_previousDir[MAX_PATH]{};
+};
+
+TEST_F(RecordRelay, EveryChildHearsOfTheChangedRecordEvenWhenOneClosesMeanwhile)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    KsClient& client = *app.Client;
+    std::vector<Received> first, closing, last;
+    // Windows hear in z-order from the top: the one created last first.
+    client.CreateChild(std::make_unique<ListeningChild>(client, "one", first, false));
+    client.CreateChild(std::make_unique<ListeningChild>(client, "two", closing, true));
+    client.CreateChild(std::make_unique<ListeningChild>(client, "three", last, false));
+    ASSERT_EQ(client.GetChildren().size(), 3u);
+
+    PostMessageA(client.GetHandle(), WM_RECORDCHANGED, 42, 0);
+    Pump(app);
+    for (const auto* log : {&first, &closing, &last}) {
+        ASSERT_EQ(log->size(), 1u);
+        EXPECT_EQ((*log)[0].wParam, 42u);
+        EXPECT_EQ((*log)[0].lParam, 0);
+    }
+    EXPECT_EQ(client.GetChildren().size(), 2u);
+
+    // A record no window lists changes nothing visible; the remaining windows still hear of it.
+    PostMessageA(client.GetHandle(), WM_RECORDCHANGED, 7, 0);
+    Pump(app);
+    EXPECT_EQ(first.size(), 2u);
+    EXPECT_EQ(last.size(), 2u);
+    EXPECT_EQ(closing.size(), 1u);
+
+    PostMessageA(app.GetMainWindow()->GetHandle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.MessageLoop(), 0);
+}
+
+}  // namespace
