@@ -9,10 +9,10 @@ using CalendarDate = std::uint32_t;
 
 // The parts of a date; all 0 for no date.
 struct DateParts {
-  int day = 0;
-  int month = 0;  // 1 = January
-  int year = 0;
-  friend bool operator==(const DateParts&, const DateParts&) = default;
+    int day = 0;
+    int month = 0; // 1 = January
+    int year = 0;
+    friend bool operator==(const DateParts&, const DateParts&) = default;
 };
 
 // Gregorian throughout: divisible by 4 and not by 100, or divisible by 400.

@@ -31,7 +31,7 @@ std::string ShortDateFormat();
 // The date as text (at most 80 characters): day and month with at least as many digits as their run has letters,
 // zero-padded; a run of exactly two year letters writes the year modulo 100 as two digits, any other run the
 // whole year; separators as they stand. No date gives "".
-std::string FormatDate(CalendarDate date);  // in ShortDateFormat()
+std::string FormatDate(CalendarDate date); // in ShortDateFormat()
 std::string FormatDate(CalendarDate date, std::string_view format);
 
 // The date a text gives, or 0. Format and text are walked together until either ends: a separator in the format
@@ -39,5 +39,5 @@ std::string FormatDate(CalendarDate date, std::string_view format);
 // up to two digits, the year up to four digits or the run's length plus one, whichever is more (when another
 // field follows without a separator, as in "yyyyMMdd", two digits under a two-letter run and four otherwise).
 // A part not read stays 0: no day or month means no date, no year means 1900.
-CalendarDate ParseDate(std::string_view text);  // in ShortDateFormat()
+CalendarDate ParseDate(std::string_view text); // in ShortDateFormat()
 CalendarDate ParseDate(std::string_view text, std::string_view format);
