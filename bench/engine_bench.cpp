@@ -16,7 +16,7 @@
 #include "engine/link_protocol.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
-#include "kspdx/table_log.h"
+#include "bench/typical_table.h"
 
 namespace {
 
@@ -59,20 +59,6 @@ private:
     LARGE_INTEGER m_start;
 };
 
-// A catalogue record of typical size, as the core benchmark uses: short name and location, a title,
-// keywords and a 200-character abstract.
-FileRecord Typical(int i)
-{
-    FileRecord record{};
-    SetFieldText(record.FileName, sizeof record.FileName, "FILE" + std::to_string(i) + ".ZIP");
-    SetFieldText(record.DownloadDate, sizeof record.DownloadDate, "12/25/1996");
-    SetFieldText(record.Title, sizeof record.Title, "A downloaded file with a title of forty c");
-    SetFieldText(record.Keywords, sizeof record.Keywords, "archive utility shareware disk");
-    SetFieldText(record.Location, sizeof record.Location, "C:\\KESTRUM\\KS_STORE");
-    SetFieldText(record.Abstract, sizeof record.Abstract, std::string(200, 'a'));
-    return record;
-}
-
 // Writes the table file the engine would have written after kRecords adds, through its own entry codec:
 // seconds instead of the half minute that as many durable adds take.
 void WriteTable(const std::string& path)
@@ -81,18 +67,7 @@ void WriteTable(const std::string& path)
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         Fail("cannot create the table file");
-    std::string bytes;
-    const auto header = kspdx::EncodeHeader();
-    bytes.append(reinterpret_cast<const char*>(header.data()), header.size());
-    kspdx::EntryBuilder builder;
-    for (int i = 1; i <= kRecords; ++i) {
-        const FileRecord record = Typical(i);
-        kspdx::RecordTexts texts;
-        for (std::size_t f = 0; f < kTextFieldCount; ++f)
-            texts[f] = FieldText(record, kTextFields[f]);
-        const auto entry = builder.Put(i, texts);
-        bytes.append(reinterpret_cast<const char*>(entry.data()), entry.size());
-    }
+    const std::string bytes = bench::TypicalTableBytes(kRecords);
     DWORD written = 0;
     if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size())
@@ -201,7 +176,7 @@ std::pair<double, double> DurableAddsPerSecond(EngineRun& engine)
     for (int batch = 0; batch < kAddBatches; ++batch) {
         const Stopwatch watch;
         for (int i = 0; i < kAddsPerBatch; ++i) {
-            engine.Record() = Typical(++number);
+            engine.Record() = bench::Typical(++number);
             engine.Send(ENG_ADD, 0);
         }
         const double rate = kAddsPerBatch / watch.Seconds();

@@ -1,6 +1,6 @@
 // Engine core micro-benchmark: durable adds, a 100,000-record walk, lookups, load time, memory and file size.
 #include "kspdx/engine_core.h"
-#include "kspdx/table_log.h"
+#include "bench/typical_table.h"
 
 #include <chrono>
 #include <cstdio>
@@ -31,23 +31,10 @@ long ResidentKiB()
     return -1;
 }
 
-// A catalogue record of typical size: short name and location, a title, keywords and a 200-character abstract.
-FileRecord Typical(int i)
-{
-    FileRecord record{};
-    SetFieldText(record.FileName, "FILE" + std::to_string(i) + ".ZIP");
-    SetFieldText(record.DownloadDate, "12/25/1996");
-    SetFieldText(record.Title, "A downloaded file with a title of forty c");
-    SetFieldText(record.Keywords, "archive utility shareware disk");
-    SetFieldText(record.Location, "C:\\KESTRUM\\KS_STORE");
-    SetFieldText(record.Abstract, std::string(200, 'a'));
-    return record;
-}
-
 // Every field filled to its width: 1,479 bytes of text.
 FileRecord Full(int i)
 {
-    FileRecord record = Typical(i);
+    FileRecord record = bench::Typical(i);
     SetFieldText(record.FileName, std::to_string(i) + std::string(250, 'N'));
     SetFieldText(record.Title, std::string(80, 'T'));
     SetFieldText(record.Keywords, std::string(80, 'K'));
@@ -85,18 +72,8 @@ double DurableAddsPerSecond(const std::string& path, FileRecord (*make)(int), in
 void WriteTable(const std::string& path)
 {
     std::filesystem::remove(path);
-    std::ofstream out(path, std::ios::binary);
-    const auto header = kspdx::EncodeHeader();
-    out.write(reinterpret_cast<const char*>(header.data()), header.size());
-    kspdx::EntryBuilder builder;
-    for (int i = 1; i <= kRecords; ++i) {
-        const FileRecord record = Typical(i);
-        kspdx::RecordTexts texts;
-        for (std::size_t f = 0; f < kTextFieldCount; ++f)
-            texts[f] = FieldText(record, kTextFields[f]);
-        const auto entry = builder.Put(i, texts);
-        out.write(reinterpret_cast<const char*>(entry.data()), static_cast<std::streamsize>(entry.size()));
-    }
+    const std::string bytes = bench::TypicalTableBytes(kRecords);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace
@@ -106,7 +83,7 @@ int main(int argc, char** argv)
     const std::filesystem::path dir = argc > 1 ? argv[1] : std::filesystem::temp_directory_path();
     const std::string path = (dir / "engine_core_bench.tbl").string();
 
-    std::printf("engine_durable_adds_per_s: %.0f\n", DurableAddsPerSecond(path, Typical, 2000));
+    std::printf("engine_durable_adds_per_s: %.0f\n", DurableAddsPerSecond(path, bench::Typical, 2000));
     std::printf("engine_durable_adds_full_record_per_s: %.0f\n", DurableAddsPerSecond(path, Full, 2000));
 
     WriteTable(path);
