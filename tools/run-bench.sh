@@ -6,13 +6,9 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
-export LC_ALL=C.UTF-8 LANG=C.UTF-8 TZ=UTC
-run_root=$(mktemp -d /tmp/ksbench.XXXXXX)
-export HOME="$run_root/home"; mkdir -p "$HOME"
-
 . "$top/tools/wine-env.sh"
-cleanup() { ks_stop; rm -rf "$run_root"; }
-trap cleanup EXIT
+ks_begin_run ksbench
+run_root=$KS_RUN_ROOT
 
 status=0
 out="$run_root/out.txt"

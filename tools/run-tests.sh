@@ -7,14 +7,9 @@ cd "$top"
 "$top/tools/install-deps.sh" || exit 1
 make -s build || exit 1
 
-# Pinned so that texts and dates do not depend on the machine.
-export LC_ALL=C.UTF-8 LANG=C.UTF-8 TZ=UTC
-run_root=$(mktemp -d /tmp/kstest.XXXXXX)
-export HOME="$run_root/home"; mkdir -p "$HOME"
-
 . "$top/tools/wine-env.sh"
-cleanup() { ks_stop; rm -rf "$run_root"; }
-trap cleanup EXIT
+ks_begin_run kstest
+run_root=$KS_RUN_ROOT
 
 status=0
 echo "== native tests (ASan/UBSan) =="

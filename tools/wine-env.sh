@@ -2,6 +2,7 @@
 #   ks_start_display            starts Xvfb on a free display unless DISPLAY already works
 #   ks_make_prefix DIR          creates a fresh prefix with our pinned settings (not in parallel: first use races)
 #   ks_stop                     ends the wineserver of the prefix and the Xvfb we started
+#   ks_begin_run TAG            pins the environment, makes the scratch folder KS_RUN_ROOT, cleans up at exit
 WINE64=${WINE64:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -57,4 +58,12 @@ ks_stop() {
   [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 || true
   [ -n "${KS_XVFB_PID:-}" ] && kill "$KS_XVFB_PID" 2>/dev/null || true
   [ -n "${KS_SECOND_VOLUME:-}" ] && rm -rf "$KS_SECOND_VOLUME" || true
+}
+
+ks_begin_run() {
+  # Pinned so that texts and dates do not depend on the machine.
+  export LC_ALL=C.UTF-8 LANG=C.UTF-8 TZ=UTC
+  KS_RUN_ROOT=$(mktemp -d "/tmp/$1.XXXXXX")
+  export HOME="$KS_RUN_ROOT/home"; mkdir -p "$HOME"
+  trap 'ks_stop; rm -rf "$KS_RUN_ROOT"' EXIT
 }
