@@ -7,6 +7,8 @@
 #include "app/splash.h"
 #include "download/ks_child.h"
 #include "download/ks_prefs.h"
+#include "records/rec_child.h"
+#include "records/srch_child.h"
 #include "engine/engine_errors.h"
 #include "framework/ui.h"
 #include "kscf/kscf.h"
@@ -27,6 +29,7 @@ constexpr char kNoAreasText[] =
 
 const ks::TResponse<KsClient> KsClient::Responses[] = {
     ks::Command(CM_FILES_DOWNLOADED, &KsClient::CmFilesDownloaded),
+    ks::Command(CM_STORED_FILES, &KsClient::CmStoredFiles),
     ks::Command(CM_DOWNLOAD_AREAS, &KsClient::CmDownloadAreas),
 };
 
@@ -120,13 +123,24 @@ bool KsClient::OnCommand(UINT id, UINT notify, HWND control)
 
 bool KsClient::HandlesCommand(UINT id) const { return ks::Handles(Responses, id) || TMDIClient::HandlesCommand(id); }
 
+void KsClient::OpenChild(std::unique_ptr<ks::TMDIChild> child, int iconId)
+{
+    child->SetIconResource(GetModuleHandleA(nullptr), iconId);
+    CreateChild(std::move(child));
+}
+
 void KsClient::CmFilesDownloaded()
 {
     char title[48];
     std::snprintf(title, sizeof title, "Download Interface - %d", static_cast<int>(m_downloadCount++));
-    auto child = std::make_unique<KsChild>(*this, title);
-    child->SetIconResource(GetModuleHandleA(nullptr), IDI_DOWNLOAD_CHILD);
-    CreateChild(std::move(child));
+    OpenChild(std::make_unique<KsChild>(*this, title), IDI_DOWNLOAD_CHILD);
+}
+
+void KsClient::CmStoredFiles()
+{
+    char title[48];
+    std::snprintf(title, sizeof title, "Search Interface - %d", static_cast<int>(m_searchCount++));
+    OpenChild(std::make_unique<SrchChild>(*this, title), IDI_SEARCH_CHILD);
 }
 
 void KsClient::CmDownloadAreas()
@@ -151,6 +165,12 @@ LRESULT KsClient::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_RECORDCHANGED) {
         RelayRecordChanged(wParam);
+        return 1;
+    }
+    if (msg == WM_OPENRECORD) {
+        // Every request opens a window: keeping to one open record is the Search Interface's check.
+        OpenChild(std::make_unique<RecChild>(*this, static_cast<std::int32_t>(wParam), "Record Interface"),
+                  IDI_RECORD_CHILD);
         return 1;
     }
     if (msg == WM_KS_STARTUP) {

@@ -43,12 +43,17 @@ private:
     // Sends ENG_SHUTDOWN once; later commands are not sent.
     void EndLink();
     void RelayRecordChanged(WPARAM recordNumber);
+    // Gives the child its icon and opens its window as the active MDI child.
+    void OpenChild(std::unique_ptr<ks::TMDIChild> child, int iconId);
     void CmFilesDownloaded();
+    void CmStoredFiles();
     void CmDownloadAreas();
 
     static const ks::TResponse<KsClient> Responses[];
     // The number the next Download Interface gets; only grows during a run.
     std::int32_t m_downloadCount = 0;
+    // The number the next Search Interface gets, counted apart from the Download Interfaces.
+    std::int32_t m_searchCount = 0;
 
     EngineLink m_link;
     bool m_linkReady = false;

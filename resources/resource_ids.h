@@ -143,6 +143,68 @@
 #define IDC_BROWSE_DRIVE_LIST   1137
 #define IDC_BROWSE_FILE_NAME    1152    // hidden
 
+// ---- Record Interface (dialog 4, a child dialog) ----
+#define IDD_RECORD              4
+#define IDC_RECORD_KEYWORDS     101
+#define IDC_RECORD_ABSTRACT     102
+#define IDC_RECORD_DATE         103
+#define IDC_RECORD_FILENAME     105
+#define IDC_RECORD_DELETE       106     // bitmap button, pictures 1106/3106
+#define IDC_RECORD_TITLE        107
+#define IDC_RECORD_MOVE         108     // bitmap button, pictures 1108/3108
+#define IDC_RECORD_EXAMINE      109     // bitmap button, pictures 1109/3109
+#define IDC_RECORD_LOCATION     112
+#define IDC_RECORD_LOCATED_AT   113     // the label above the location
+#define IDC_RECORD_COPY         114     // bitmap button, pictures 1114/3114
+#define IDC_RECORD_RELINK       115     // bitmap button, pictures 1115/3115
+#define IDC_RECORD_HELP         9
+#define IDB_DELETE_UP           1106
+#define IDB_DELETE_DOWN         3106
+#define IDB_MOVE_UP             1108
+#define IDB_MOVE_DOWN           3108
+#define IDB_COPY_UP             1114
+#define IDB_COPY_DOWN           3114
+#define IDB_RELINK_UP           1115
+#define IDB_RELINK_DOWN         3115
+
+// ---- Delete Options (dialog 7) ----
+#define IDD_DELETE_OPTIONS      7
+#define IDC_DELETE_RECORD       101
+#define IDC_DELETE_FILE         102
+#define IDC_DELETE_HELP         9
+
+// ---- Search Interface (dialog 5) and its result-list pop-up menu (menu 101) ----
+#define IDD_SEARCH              5
+#define IDC_SEARCH_RESULTS      101     // sorted, extended-selection list with tab stops
+#define IDC_SEARCH_QUERY_TEXT   103     // read-only description of the query
+#define IDC_SEARCH_TO           104     // date edit "To:"
+#define IDC_SEARCH_GO           105     // "Search"
+#define IDC_SEARCH_FROM         106     // date edit "From:"
+#define IDC_SEARCH_BETWEEN      107     // "Show Between"
+#define IDC_SEARCH_CLEAR        108     // also the pop-up menu's "Move"
+#define IDC_SEARCH_DETAILS      109
+#define IDC_SEARCH_SET_QUERY    115
+#define IDC_SEARCH_HELP         9
+#define CM_RESULT_MOVE          108
+
+// ---- Query Helper (dialog 6) ----
+#define IDD_QUERY               6
+#define IDC_QUERY_AND           101
+#define IDC_QUERY_OR            102
+#define IDC_QUERY_NOT           103
+#define IDC_QUERY_TEXT          104
+#define IDC_QUERY_CONTAINS      105
+#define IDC_QUERY_NOT_CONTAINS  106
+#define IDC_QUERY_FIELD         107
+#define IDC_QUERY_CASE          108
+#define IDC_QUERY_WHOLE_WORDS   109
+#define IDC_QUERY_HELP          9
+
+// ---- Search progress (dialog 8) ----
+#define IDD_ABORT               8
+#define IDC_ABORT_FRAME         100     // placeholder the gauge is laid over
+#define IDC_ABORT_GAUGE         1033
+
 // ---- Program window messages (above WM_USER = 1024) ----
 #define WM_ABORTREQUEST         1026
 #define WM_OPENRECORD           1034

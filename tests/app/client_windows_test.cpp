@@ -1,12 +1,16 @@
-// The MDI client relays a changed record to every child window, also when one of them closes meanwhile.
+// The MDI client's child windows: numbered Search Interfaces, a Record Interface per request, and the relay of
+// a changed record to every child window, also when one of them closes meanwhile.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
+#include "engine/file_record.h"
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
@@ -44,7 +48,7 @@ private:
     bool m_closeOnRefresh;
 };
 
-class RecordRelay : public ::testing::Test {
+class ClientWindows : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -53,6 +57,10 @@ protected:
         ks_test::SetRegString("Download Directorys", "Area One", "No Path");
         GetCurrentDirectoryA(MAX_PATH, m_previousDir);
         SetCurrentDirectoryA(ks_test::BinDir().c_str());
+        // An empty table: the engine of an earlier test has ended and released it.
+        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
+            Sleep(20);
+        DeleteFileA((ks_test::BinDir() + "\\kspdx.tbl").c_str());
     }
     void TearDown() override
     {
@@ -71,7 +79,7 @@ protected:
     char m_previousDir[MAX_PATH]{};
 };
 
-TEST_F(RecordRelay, EveryChildHearsOfTheChangedRecordEvenWhenOneClosesMeanwhile)
+TEST_F(ClientWindows, EveryChildHearsOfTheChangedRecordEvenWhenOneClosesMeanwhile)
 {
     KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     ASSERT_TRUE(app.InitInstance());
@@ -98,6 +106,68 @@ TEST_F(RecordRelay, EveryChildHearsOfTheChangedRecordEvenWhenOneClosesMeanwhile)
     EXPECT_EQ(first.size(), 2u);
     EXPECT_EQ(last.size(), 2u);
     EXPECT_EQ(closing.size(), 1u);
+
+    PostMessageA(app.GetMainWindow()->GetHandle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.MessageLoop(), 0);
+}
+
+std::string Title(const ks::TMDIChild* child)
+{
+    char title[64]{};
+    GetWindowTextA(child->GetHandle(), title, sizeof title);
+    return title;
+}
+
+TEST_F(ClientWindows, SearchInterfacesAreNumberedFromZeroAndNumbersAreNotGivenBack)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    KsClient& client = *app.Client;
+    HWND frame = app.GetMainWindow()->GetHandle();
+    for (int i = 0; i < 3; ++i)
+        SendMessageA(frame, WM_COMMAND, MAKEWPARAM(CM_STORED_FILES, 0), 0);
+    auto children = client.GetChildren();
+    ASSERT_EQ(children.size(), 3u);
+    EXPECT_EQ(Title(children[0]), "Search Interface - 0");
+    EXPECT_EQ(Title(children[1]), "Search Interface - 1");
+    EXPECT_EQ(Title(children[2]), "Search Interface - 2");
+
+    SendMessageA(children[1]->GetHandle(), WM_CLOSE, 0, 0);
+    Pump(app);
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(CM_STORED_FILES, 0), 0);
+    Pump(app);
+    children = client.GetChildren();
+    ASSERT_EQ(children.size(), 3u);
+    EXPECT_EQ(Title(children[2]), "Search Interface - 3");
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.MessageLoop(), 0);
+}
+
+TEST_F(ClientWindows, EveryOpenRecordRequestOpensARecordInterface)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    KsClient& client = *app.Client;
+    // A record to open: added through the engine, with the shared record put back.
+    const FileRecord saved = client.RecordBuffer;
+    client.RecordBuffer = FileRecord{};
+    std::strcpy(client.RecordBuffer.FileName, "OPENED.TXT");
+    std::strcpy(client.RecordBuffer.DownloadDate, "01/05/96");
+    ASSERT_EQ(client.SendEngineCommand(ENG_ADD, 0), 0);
+    ASSERT_EQ(client.SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND), 0);
+    const std::int32_t number = client.RecordBuffer.RecordNumber;
+    client.RecordBuffer = saved;
+
+    // The client does not keep to one open record itself: two requests, two windows.
+    PostMessageA(client.GetHandle(), WM_OPENRECORD, number, 0);
+    PostMessageA(client.GetHandle(), WM_OPENRECORD, number, 0);
+    Pump(app);
+    const auto children = client.GetChildren();
+    ASSERT_EQ(children.size(), 2u);
+    for (ks::TMDIChild* child : children)
+        EXPECT_EQ(Title(child), "Record Interface");
+    EXPECT_EQ(app.RecordOpen, 1);
 
     PostMessageA(app.GetMainWindow()->GetHandle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(app.MessageLoop(), 0);

@@ -1,0 +1,411 @@
+// DataDisplay: loading the record, the close check and SaveRecord, the location colouring, and the file
+// operations Move, Copy, Re-Link and Delete.
+#include "records/data_display.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/ks_app.h"
+#include "app/ks_client.h"
+#include "examine/path_select.h"
+#include "framework/file_dialog.h"
+#include "framework/ui.h"
+#include "records/del_stat.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// What each field of the record holds, less its terminator. The whole width is read back, so a
+// ten-character date or a full abstract survives a save.
+constexpr int kFileNameChars = static_cast<int>(kFileNameSize) - 1;
+constexpr int kDateChars = static_cast<int>(kDownloadDateSize) - 1;
+constexpr int kTitleChars = static_cast<int>(kTitleSize) - 1;
+constexpr int kKeywordsChars = static_cast<int>(kKeywordsSize) - 1;
+constexpr int kAbstractChars = static_cast<int>(kAbstractSize) - 1;
+constexpr int kLocationChars = static_cast<int>(kLocationSize) - 1;
+// The typed name is read wider than the record so that a difference is never hidden by a cut.
+constexpr int kNameFieldChars = 512;
+
+constexpr char kLocatedAt[] = "File is Located at:";
+constexpr char kNotLocated[] = "Could Not Locate File at specified location :";
+constexpr char kNotWhereRecorded[] = "Sorry, your file on the hard disk is not where it is recorded as being !";
+constexpr char kAlreadyInDirectory[] = "This file already exists in that directory";
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string JoinPath(const std::string& dir, const std::string& name)
+{
+    return !dir.empty() && dir.back() == '\\' ? dir + name : dir + "\\" + name;
+}
+
+void CopyText(char* field, std::size_t size, const std::string& text)
+{
+    const std::size_t n = std::min(text.size(), size - 1);
+    std::memcpy(field, text.data(), n);
+    field[n] = '\0';
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+// Deletes to the recycle bin without asking; true when the shell did it.
+bool DeleteToRecycleBin(HWND owner, const std::string& path)
+{
+    std::string from = path;
+    from.push_back('\0');  // the shell's list of names ends with an empty one
+    SHFILEOPSTRUCTA op{};
+    op.hwnd = owner;
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
+    return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
+}
+
+}  // namespace
+
+const ks::TResponse<DataDisplay> DataDisplay::Responses[] = {
+    ks::Command(IDC_RECORD_COPY, &DataDisplay::CmCopy),       ks::Command(IDC_RECORD_MOVE, &DataDisplay::CmMove),
+    ks::Command(IDC_RECORD_RELINK, &DataDisplay::CmRelink),   ks::Command(IDC_RECORD_DELETE, &DataDisplay::CmDelete),
+    ks::Command(IDC_RECORD_EXAMINE, &DataDisplay::CmExamine), ks::Command(IDC_RECORD_HELP, &DataDisplay::CmHelp),
+};
+
+// The name edit holds at most what the record can: a longer name would be renamed on disk but stored cut.
+DataDisplay::DataDisplay(ks::TWindow* parent, std::int32_t recordNumber)
+    : TDialog(parent, IDD_RECORD), RecordNumber(recordNumber), m_fileName(*this, IDC_RECORD_FILENAME, kFileNameChars),
+      m_title(*this, IDC_RECORD_TITLE, kTitleChars), m_keywords(*this, IDC_RECORD_KEYWORDS, kKeywordsChars)
+{
+}
+
+FileRecord& DataDisplay::Record() const { return m_client->RecordBuffer; }
+
+bool DataDisplay::OnCommand(UINT id, UINT notify, HWND control)
+{
+    return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
+}
+
+void DataDisplay::SetupWindow()
+{
+    if (KsApp* app = KsApp::Get())
+        app->RecordOpen = 1;
+    SendDlgItemMessageA(m_hwnd, IDC_RECORD_DATE, EM_LIMITTEXT, kDateChars, 0);
+    SendDlgItemMessageA(m_hwnd, IDC_RECORD_ABSTRACT, EM_LIMITTEXT, kAbstractChars, 0);
+    m_client = KsClient::Of(*this);
+    if (!m_client) {
+        PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+        return;
+    }
+    LoadRecord();
+}
+
+void DataDisplay::CleanupWindow()
+{
+    if (KsApp* app = KsApp::Get())
+        app->RecordOpen = 0;
+    if (m_client)
+        m_client->SendEngineCommand(ENG_CLOSE, 0);
+}
+
+void DataDisplay::SetField(int id, const char* text) const
+{
+    SetItemText(id, text);
+    SendDlgItemMessageA(m_hwnd, id, EM_SETMODIFY, FALSE, 0);
+}
+
+void DataDisplay::LoadRecord()
+{
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    Record().RecordNumber = RecordNumber;
+    if (m_client->SendEngineCommand(ENG_OPEN, 0) != 0) {
+        SetCursor(previous);
+        PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+        return;
+    }
+    const FileRecord& r = Record();
+    m_fileName.SetText(r.FileName);
+    m_keywords.SetText(r.Keywords);
+    SetField(IDC_RECORD_DATE, r.DownloadDate);
+    m_title.SetText(r.Title);
+    SetItemText(IDC_RECORD_LOCATION, r.Location);
+    SetField(IDC_RECORD_ABSTRACT, r.Abstract);
+    if (!FileFound())
+        SetItemText(IDC_RECORD_LOCATED_AT, kNotLocated);
+    SetCursor(previous);
+}
+
+std::string DataDisplay::NameField() const { return m_fileName.GetText(kNameFieldChars); }
+
+bool DataDisplay::NameUnchanged() const { return NameField() == Record().FileName; }
+
+bool DataDisplay::FileFound() const
+{
+    if (!m_client)
+        return false;
+    return Exists(JoinPath(Record().Location, NameUnchanged() ? std::string(Record().FileName) : NameField()));
+}
+
+std::string DataDisplay::RecordedPath() const { return JoinPath(Record().Location, Record().FileName); }
+
+void DataDisplay::RecordChanged() const
+{
+    PostMessageA(m_client->GetHandle(), WM_RECORDCHANGED, static_cast<WPARAM>(RecordNumber), 0);
+}
+
+INT_PTR DataDisplay::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CTLCOLORSTATIC) {
+        // A file that is not where the record says shows its location in red; asked at every repaint.
+        const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+        if ((id == IDC_RECORD_LOCATED_AT || id == IDC_RECORD_LOCATION) && !FileFound()) {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, RGB(255, 0, 0));
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+        }
+    }
+    return TDialog::DialogProc(msg, wParam, lParam);
+}
+
+bool DataDisplay::CanClose()
+{
+    bool result = TDialog::CanClose();
+    KsApp* app = KsApp::Get();
+    if (app && app->Searching)
+        return false;
+    if (GetItemText(IDC_RECORD_DATE, kDateChars).size() < 5) {
+        ks::ShowMessage(m_hwnd, "Please enter a valid date.", "Error", MB_OK | MB_ICONEXCLAMATION);
+        SetFocus(GetItem(IDC_RECORD_DATE));
+        return false;
+    }
+    // While an examined file's program runs the window stays; the examine workflow offers to end it.
+    if (app && app->Examining)
+        return false;
+    if (!m_client)
+        return result;
+    auto modified = [this](int id) { return SendDlgItemMessageA(m_hwnd, id, EM_GETMODIFY, 0, 0) != 0; };
+    const bool changed = m_title.IsModified() || modified(IDC_RECORD_DATE) || m_keywords.IsModified() ||
+                         modified(IDC_RECORD_ABSTRACT) || (m_fileName.IsModified() && !NameUnchanged());
+    if (changed) {
+        ks::Beep();
+        if (ks::ShowMessage(m_hwnd, "Changes have been made. Do you wish to update your database ?", "Question",
+                            MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+        result = SaveRecord();
+        if (!result)
+            m_fileName.SetText(Record().FileName);
+    }
+    if (result)
+        RecordChanged();
+    return result;
+}
+
+bool DataDisplay::SaveRecord()
+{
+    FileRecord& r = Record();
+    // A name field touched but showing the stored name again is no rename: the record itself has the name.
+    if (m_fileName.IsModified() && !NameUnchanged()) {
+        const std::string newName = NameField();
+        const std::string oldName = r.FileName;
+        CopyText(r.FileName, kFileNameSize, newName);
+        const std::int32_t found = m_client->SendEngineCommand(ENG_FIND_NAME_OPEN, ENG_RECORD_NOT_FOUND);
+        CopyText(r.FileName, kFileNameSize, oldName);
+        if (found == 0) {
+            ks::Beep();
+            ks::ShowMessage(m_hwnd, "This filename already exists within your database.", "Error",
+                            MB_OK | MB_ICONHAND);
+            return false;
+        }
+        const std::string location = GetItemText(IDC_RECORD_LOCATION, MAX_PATH - 1);
+        const std::string newPath = JoinPath(location, newName);
+        if (Exists(newPath)) {
+            ks::Beep();
+            ks::ShowMessage(m_hwnd, "This filename already exists in the specified directory on your disk.", "Error",
+                            MB_OK | MB_ICONHAND);
+            return false;
+        }
+        // A file missing from its place is not renamed: only the record takes the new name.
+        const std::string oldPath = JoinPath(location, oldName);
+        if (Exists(oldPath) && !MoveFileA(oldPath.c_str(), newPath.c_str())) {
+            ks::ShowMessage(m_hwnd, "Error renaming file, changes will NOT be processed !", "File Error",
+                            MB_OK | MB_ICONHAND);
+            return false;
+        }
+        CopyText(r.FileName, kFileNameSize, newName);
+    }
+    CopyText(r.Abstract, kAbstractSize, GetItemText(IDC_RECORD_ABSTRACT, kAbstractChars));
+    CopyText(r.DownloadDate, kDownloadDateSize, GetItemText(IDC_RECORD_DATE, kDateChars));
+    CopyText(r.Title, kTitleSize, m_title.GetText(kTitleChars));
+    CopyText(r.Keywords, kKeywordsSize, m_keywords.GetText(kKeywordsChars));
+    m_client->SendEngineCommand(ENG_UPDATE, 0);
+    return true;
+}
+
+void DataDisplay::CmCancel()
+{
+    KsApp* app = KsApp::Get();
+    if (!app) {
+        ks::ShowMessage(m_hwnd,
+                        "There has been an internal error creating a pointer to the application.Changes will not be "
+                        "processed.",
+                        "Error", MB_OK | MB_ICONHAND);
+        return;
+    }
+    // While an examined file's program runs the window stays; the examine workflow offers to end it.
+    if (!app->Examining)
+        Destroy(IDCANCEL);
+}
+
+std::string DataDisplay::BrowseDirectory(const char* title)
+{
+    ks::TOpenSaveData data;
+    data.Flags = OFN_HIDEREADONLY | OFN_NOVALIDATE;
+    data.Filter = PathSelect::kFilter;
+    data.InitialDir = Record().Location;
+    PathSelect browser(this, data, title);
+    if (browser.Execute() == IDOK)
+        return browser.ChosenDirectory;
+    ReportBrowseError(m_hwnd, data);
+    return {};
+}
+
+void DataDisplay::CmMove()
+{
+    if (!m_client)
+        return;
+    if (!FileFound()) {
+        ks::Beep();
+        ks::ShowMessage(m_hwnd, kNotWhereRecorded, "Cannot Move File", MB_OK | MB_ICONHAND);
+        return;
+    }
+    const std::string directory = BrowseDirectory("Choose Location to move file To");
+    if (directory.empty())
+        return;
+    const std::string target = JoinPath(directory, Record().FileName);
+    if (Exists(target)) {
+        ks::Beep();
+        ks::ShowMessage(m_hwnd, kAlreadyInDirectory, "Copy Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // The new location must fit the record, or the record would point at a directory that is not it.
+    // Another volume is allowed: the file is then copied and its original removed.
+    const std::string newLocation = target.substr(0, target.rfind('\\'));
+    if (newLocation.size() > static_cast<std::size_t>(kLocationChars) ||
+        !MoveFileExA(RecordedPath().c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) {
+        ks::ShowMessage(m_hwnd, "Error moving file.Changes will NOT be processed.", "File Error",
+                        MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    CopyText(Record().Location, kLocationSize, newLocation);
+    m_client->SendEngineCommand(ENG_UPDATE, 0);
+    SetItemText(IDC_RECORD_LOCATION, Record().Location);
+}
+
+void DataDisplay::CmCopy()
+{
+    if (!m_client)
+        return;
+    if (!FileFound()) {
+        ks::Beep();
+        ks::ShowMessage(m_hwnd, kNotWhereRecorded, "Cannot Copy File", MB_OK | MB_ICONHAND);
+        return;
+    }
+    const std::string directory = BrowseDirectory("Choose Destination for Copied File");
+    if (directory.empty())
+        return;
+    const std::string target = JoinPath(directory, Record().FileName);
+    if (Exists(target)) {
+        ks::Beep();
+        ks::ShowMessage(m_hwnd, kAlreadyInDirectory, "Copy Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const std::string source = RecordedPath();
+    if (source == target) {
+        ks::Beep();
+        ks::ShowMessage(m_hwnd, "You cannot Copy a file onto itself, changes will NOT be processed !", "File Error",
+                        MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (!CopyFileA(source.c_str(), target.c_str(), TRUE)) {
+        ks::Beep();
+        ks::ShowMessage(m_hwnd, "Error copying file, changes will NOT be processed !", "File Error",
+                        MB_OK | MB_ICONHAND);
+    }
+}
+
+void DataDisplay::CmRelink()
+{
+    if (!m_client)
+        return;
+    FileRecord& r = Record();
+    const std::string oldPath = JoinPath(r.Location, m_fileName.GetText(kNameFieldChars - 1));
+    ks::TOpenSaveData data;
+    data.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER;
+    data.Filter = "All Files (*.*)|*.*|";
+    data.InitialDir = r.Location;
+    ks::TFileOpenDialog picker(this, data, 0, "Link record to a different file");
+    if (picker.Execute() != IDOK)
+        return;
+    const std::size_t cut = data.FileName.rfind('\\');
+    if (cut == std::string::npos)
+        return;
+    const std::string directory = data.FileName.substr(0, cut);
+    const std::string name = data.FileName.substr(cut + 1);
+
+    const std::string oldName = r.FileName;
+    CopyText(r.FileName, kFileNameSize, name);
+    const std::int32_t found = m_client->SendEngineCommand(ENG_FIND_NAME_OPEN, ENG_RECORD_NOT_FOUND);
+    CopyText(r.FileName, kFileNameSize, oldName);
+    if (found == 0 && !SameIgnoringCase(name, NameField())) {
+        std::string upper = name;
+        CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+        char text[kNameFieldChars + 128];
+        std::snprintf(text, sizeof text,
+                      "%s - already exists in your database. Sorry, cannot duplicate a link to an existing record.",
+                      upper.c_str());
+        ks::Beep(MB_ICONHAND);
+        ks::ShowMessage(m_hwnd, text, "Error", MB_OK | MB_ICONHAND);
+        return;
+    }
+    const std::string newPath = JoinPath(directory, name);
+    if (Exists(oldPath) && !SameIgnoringCase(newPath, oldPath)) {
+        ks::Beep();
+        const int answer =
+            ks::ShowMessage(m_hwnd, "Would you like the old file deleted.", "Question", MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL)
+            return;
+        if (answer == IDYES)
+            DeleteToRecycleBin(m_hwnd, oldPath);
+    }
+    CopyText(r.Location, kLocationSize, directory);
+    CopyText(r.FileName, kFileNameSize, name);
+    SetItemText(IDC_RECORD_LOCATION, r.Location);
+    m_fileName.SetText(r.FileName);
+    SetItemText(IDC_RECORD_LOCATED_AT, kLocatedAt);
+    m_client->SendEngineCommand(ENG_UPDATE, 0);
+    RecordChanged();
+}
+
+void DataDisplay::CmDelete()
+{
+    if (!m_client)
+        return;
+    DelStat options(this, FileFound() ? 1 : 0);
+    if (options.Execute() != IDOK)
+        return;
+    if (options.DeleteFileChecked) {
+        if (!DeleteToRecycleBin(m_hwnd, RecordedPath())) {
+            ks::Beep();
+            ks::ShowMessage(m_hwnd, "Sorry, Could not delete the file from the drive.", "File Error",
+                            MB_OK | MB_ICONEXCLAMATION);
+        }
+        InvalidateRect(m_hwnd, nullptr, TRUE);
+    }
+    if (options.DeleteRecordChecked) {
+        m_client->SendEngineCommand(ENG_DELETE, 0);
+        RecordChanged();
+        PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+    }
+}
+
+void DataDisplay::CmHelp() { KsApp::Get()->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_RECORD); }

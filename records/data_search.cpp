@@ -1,0 +1,278 @@
+// DataSearch: set-up, Set Query, the two searches and their walk, Details, refreshing a line, Clear, Help;
+// TMenList's pop-up menu.
+#include "records/data_search.h"
+
+#include <windowsx.h>
+
+#include <memory>
+#include <string>
+
+#include "app/ks_app.h"
+#include "app/ks_client.h"
+#include "controls/calendar_date.h"
+#include "framework/handles.h"
+#include "framework/ui.h"
+#include "records/data_query.h"
+#include "records/ks_abort.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr char kListFullNoQuery[] = "No more room in the result list.Please narrow your search criteria.";
+constexpr char kListFullQuery[] = "No more room in the result list. Please narrow your search criteria.";
+
+// Word boundaries as the system classifies the ANSI code page.
+bool IsSystemLetter(unsigned char c) { return IsCharAlphaA(static_cast<CHAR>(c)) != FALSE; }
+
+// Everything a walk changes, put back on every way out: the shared record, the MDI client's input, the
+// application's Searching flag and the progress dialog.
+class WalkScope {
+public:
+    WalkScope(KsClient& client, std::unique_ptr<KsAbort> progress)
+        : m_client(client), m_saved(client.RecordBuffer), m_progress(std::move(progress)), m_app(KsApp::Get())
+    {
+        if (m_app)
+            m_app->Searching = 1;
+        EnableWindow(m_client.GetHandle(), FALSE);
+    }
+    ~WalkScope()
+    {
+        m_client.RecordBuffer = m_saved;
+        m_progress->Destroy();
+        m_progress.reset();
+        EnableWindow(m_client.GetHandle(), TRUE);
+        if (m_app)
+            m_app->Searching = 0;
+    }
+    WalkScope(const WalkScope&) = delete;
+    WalkScope& operator=(const WalkScope&) = delete;
+    KsAbort& Progress() { return *m_progress; }
+
+private:
+    KsClient& m_client;
+    const FileRecord m_saved;
+    std::unique_ptr<KsAbort> m_progress;
+    KsApp* m_app;
+};
+
+}  // namespace
+
+void TMenList::Bind(HWND hwnd)
+{
+    TListBox::Bind(hwnd);
+    Subclass(hwnd);
+}
+
+LRESULT TMenList::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_CONTEXTMENU)
+        return TListBox::WindowProc(msg, wParam, lParam);
+    const ks::MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_RESULT_POPUP)));
+    if (HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr)
+        TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0,
+                       GetParent(m_hwnd), nullptr);
+    return 0;
+}
+
+const ks::TResponse<DataSearch> DataSearch::Responses[] = {
+    ks::Command(IDC_SEARCH_SET_QUERY, &DataSearch::CmSetQuery),
+    ks::Command(IDC_SEARCH_GO, &DataSearch::CmSearch),
+    ks::Command(IDC_SEARCH_BETWEEN, &DataSearch::CmShowBetween),
+    ks::Command(IDC_SEARCH_CLEAR, &DataSearch::CmClear),
+    ks::Command(IDC_SEARCH_DETAILS, &DataSearch::CmDetails),
+    ks::Notify(IDC_SEARCH_RESULTS, LBN_DBLCLK, &DataSearch::OpenSelectedRecord),
+    ks::Command(IDC_SEARCH_HELP, &DataSearch::CmHelp),
+};
+
+DataSearch::DataSearch(ks::TWindow* parent)
+    : TDialog(parent, IDD_SEARCH), m_queryText(*this, IDC_SEARCH_QUERY_TEXT), m_results(*this, IDC_SEARCH_RESULTS),
+      m_from(*this, IDC_SEARCH_FROM), m_to(*this, IDC_SEARCH_TO)
+{
+}
+
+bool DataSearch::OnCommand(UINT id, UINT notify, HWND control)
+{
+    return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
+}
+
+void DataSearch::SetupWindow()
+{
+    m_client = KsClient::Of(*this);
+    const int tabStops[] = {190, 230, 350, 380};
+    m_results.Send(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(tabStops));
+}
+
+INT_PTR DataSearch::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_ABORTREQUEST) {
+        StopFlag = 1;
+        return TRUE;
+    }
+    return TDialog::DialogProc(msg, wParam, lParam);
+}
+
+bool DataSearch::CanClose()
+{
+    const KsApp* app = KsApp::Get();
+    return TDialog::CanClose() && !(app && app->Searching);
+}
+
+void DataSearch::CmSetQuery()
+{
+    const std::int32_t kept = ConditionCount;
+    ConditionCount = 0;
+    bool confirmed = false;
+    {
+        // The helper gives its block back when it goes; the kept count is put back after that.
+        DataQuery helper(this, nullptr, Conditions, &ConditionCount);
+        confirmed = helper.Execute() == IDOK;
+    }
+    if (confirmed)
+        ShowQueryText();
+    else
+        ConditionCount = kept;
+}
+
+void DataSearch::ShowQueryText()
+{
+    m_queryText.SetText("");
+    for (const std::string& piece : QueryDescription(Conditions, ConditionCount))
+        m_queryText.Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+    m_queryText.Send(EM_LINESCROLL, 0, -10);
+}
+
+void DataSearch::CmSearch()
+{
+    const std::int32_t count = ConditionCount;
+    Walk([this, count](const FileRecord& record) {
+             return count == 0 || MatchesQuery(Conditions, count, record, IsSystemLetter);
+         },
+         count == 0 ? kListFullNoQuery : kListFullQuery);
+}
+
+void DataSearch::CmShowBetween()
+{
+    // 29 characters: the longest short date texts are read whole.
+    const CalendarDate today = TodayDate();
+    const CalendarDate from = RangeFrom(GetItemText(IDC_SEARCH_FROM, 29));
+    const CalendarDate to = RangeTo(GetItemText(IDC_SEARCH_TO, 29), today);
+    Walk([=](const FileRecord& record) { return InDateRange(FieldText(record.DownloadDate), from, to, today); },
+         kListFullNoQuery);
+}
+
+void DataSearch::Walk(const std::function<bool(const FileRecord&)>& qualifies, const char* fullText)
+{
+    if (!m_client)
+        return;
+    StopFlag = 0;
+    m_results.ClearList();
+    WalkScope scope(*m_client, std::make_unique<KsAbort>(this));
+    KsAbort& progress = scope.Progress();
+    if (progress.Create()) {
+        progress.SetProgress(0);
+        ShowWindow(progress.GetHandle(), SW_SHOW);
+    }
+
+    const std::int32_t total = m_client->SendEngineCommand(ENG_COUNT, 0) == 0 ? m_client->RecordBuffer.RecordCount : 0;
+    std::int32_t rc = m_client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND);
+    for (std::int64_t n = 1; rc == 0 && StopFlag == 0; ++n) {
+        const FileRecord& record = m_client->RecordBuffer;
+        progress.SetCaption(std::string(FieldText(record.FileName)).c_str());
+        if (qualifies(record) && m_results.AddString(ResultLine(record).c_str()) < 0) {
+            ks::Beep(MB_ICONEXCLAMATION);
+            ks::ShowMessage(m_hwnd, fullText, "Result List is Full", MB_OK | MB_ICONEXCLAMATION);
+            StopFlag = 1;
+        }
+        if (total > 0)
+            progress.SetProgress(static_cast<int>(static_cast<double>(n) / total * 100.0));
+        // Abort, repainting and the progress dialog work between records.
+        if (ks::TApplication* app = ks::TApplication::Current())
+            app->PumpWaitingMessages();
+        if (StopFlag)
+            break;
+        rc = m_client->SendEngineCommand(ENG_NEXT, ENG_END_OF_TABLE);
+    }
+    if (m_results.GetCount() == 0)
+        ks::ShowMessage(m_hwnd, "No records were found to match your search criteria.", "Warning",
+                        MB_OK | MB_ICONEXCLAMATION);
+}
+
+void DataSearch::CmClear()
+{
+    m_results.ClearList();
+    m_queryText.SetText("");
+    m_from.SetDate(CalendarDate{0});
+    m_to.SetDate(CalendarDate{0});
+    for (QueryCondition& c : Conditions)
+        c.SearchField = -1;
+    ConditionCount = 0;
+}
+
+void DataSearch::CmDetails()
+{
+    if (m_results.GetSelCount() <= 0) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, "You must select a record to view.", "Error", MB_OK | MB_ICONSTOP);
+        return;
+    }
+    OpenSelectedRecord();
+}
+
+void DataSearch::OpenSelectedRecord()
+{
+    const KsApp* app = KsApp::Get();
+    if (!app) {
+        ks::ShowMessage(m_hwnd, "There has been an internal error creating a pointer to the application.", "Error",
+                        MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (app->RecordOpen) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, "Sorry, You may only modify a single record at a time.", "Warning",
+                        MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const std::vector<int> selected = m_results.GetSelIndexes();
+    if (selected.size() > 1) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, "You may only have one record selected at a time when viewing", "Error",
+                        MB_OK | MB_ICONSTOP);
+        return;
+    }
+    const std::optional<std::int32_t> number =
+        selected.empty() ? std::nullopt : LineRecordNumber(m_results.GetString(selected[0]));
+    if (!number) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, "Could not extract data from list", "Error", MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (m_client)
+        PostMessageA(m_client->GetHandle(), WM_OPENRECORD, static_cast<WPARAM>(*number), 0);
+}
+
+void DataSearch::RefreshRecordLine(std::int32_t recordNumber)
+{
+    const std::vector<int> selected = m_results.GetSelIndexes();
+    bool dropped = false;
+    const int count = m_results.GetCount();
+    for (int i = 0; i < count && !dropped; ++i) {
+        if (LineRecordNumber(m_results.GetString(i)) == recordNumber)
+            dropped = m_results.DeleteString(i) >= 0;
+    }
+    if (dropped && m_client) {
+        // The open Record Interface keeps its record in the shared buffer: it is put back after the read.
+        const FileRecord saved = m_client->RecordBuffer;
+        m_client->RecordBuffer.RecordNumber = recordNumber;
+        if (m_client->SendEngineCommand(ENG_READ, ENG_RECORD_NOT_FOUND) == 0)
+            m_results.AddString(ResultLine(m_client->RecordBuffer).c_str());
+        m_client->RecordBuffer = saved;
+    }
+    if (!selected.empty())
+        m_results.Send(LB_SETSEL, TRUE, selected[0]);
+}
+
+void DataSearch::CmHelp()
+{
+    if (const KsApp* app = KsApp::Get())
+        app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_SEARCH);
+}

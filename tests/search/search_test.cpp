@@ -1,0 +1,306 @@
+// The Search Interface: the walk over the catalogue with its progress dialog and Abort, the date range,
+// Details and double-click, refreshing a changed or deleted record's line, Clear and Help.
+#include "tests/search/search_fixture.h"
+
+#include "records/ks_abort.h"
+
+namespace {
+
+using ks_test::kNoRecords;
+using ks_test::SearchTest;
+using ks_test::Shown;
+
+// A window that presses Abort in this thread's progress dialog when its message is dispatched: posted before
+// a search, it is dispatched at the first message pump of the walk, after the first record.
+class AbortPresser {
+public:
+    AbortPresser()
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KsSearchTestAbortPresser";
+        RegisterClassA(&wc);
+        m_hwnd = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~AbortPresser() { DestroyWindow(m_hwnd); }
+    void PressDuringNextWalk() const { PostMessageA(m_hwnd, WM_APP, 0, 0); }
+    static inline int s_presses = 0;
+
+private:
+    static BOOL CALLBACK PressIfAbort(HWND hwnd, LPARAM)
+    {
+        char caption[16]{};
+        GetWindowTextA(hwnd, caption, sizeof caption);
+        if (std::strcmp(caption, "Abort") == 0 && GetDlgItem(hwnd, IDOK)) {
+            SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDOK)));
+            ++s_presses;
+        }
+        return TRUE;
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_APP) {
+            EnumThreadWindows(GetCurrentThreadId(), &PressIfAbort, 0);
+            return 0;
+        }
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    HWND m_hwnd;
+};
+
+int CountPosted(HWND hwnd, UINT msg, WPARAM* lastWParam = nullptr)
+{
+    int count = 0;
+    MSG m;
+    while (PeekMessageA(&m, hwnd, msg, msg, PM_REMOVE)) {
+        ++count;
+        if (lastWParam)
+            *lastWParam = m.wParam;
+    }
+    return count;
+}
+
+TEST_F(SearchTest, EmptyQueryListsEveryRecordAndLeavesEverythingAsItWas)
+{
+    const std::int32_t first = Add("Zip Tools", "01/05/96", "", "TOOLS.ZIP");
+    Add(std::string(60, 'L').c_str());
+    Add("Alpha");
+    Press(IDC_SEARCH_GO);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Alpha", std::string(50, 'L'), "Zip Tools"}));
+    EXPECT_EQ(Lines()[2], "Zip Tools\t01/05/96\tTOOLS.ZIP\tC:\\STORE\t" + std::to_string(first));
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    EXPECT_TRUE(BufferUntouched());
+    EXPECT_EQ(m_app->Searching, 0);
+    EXPECT_TRUE(IsWindowEnabled(m_client->GetHandle()));
+    EXPECT_EQ(FindWindowA(nullptr, "Abort"), nullptr);
+
+    // No Search or Record Interface closes during a walk.
+    m_app->Searching = 1;
+    EXPECT_FALSE(m_child->CanClose());
+    m_app->Searching = 0;
+    EXPECT_TRUE(m_child->CanClose());
+    // Close ends the dialog and with it the window.
+    Press(IDOK);
+    for (int i = 0; i < 5 && !m_client->GetChildren().empty(); ++i)
+        m_app->PumpWaitingMessages();
+    EXPECT_TRUE(m_client->GetChildren().empty());
+}
+
+// The list refuses every line past the second, as a full list control does.
+LRESULT CALLBACK RefuseThirdLine(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (msg == LB_ADDSTRING && DefSubclassProc(hwnd, LB_GETCOUNT, 0, 0) >= 2)
+        return LB_ERRSPACE;
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(SearchTest, FullResultListStopsTheWalkAndKeepsItsLines)
+{
+    for (const char* title : {"A zip", "B zip", "C zip", "D zip"})
+        Add(title);
+    HWND list = m_search->GetItem(IDC_SEARCH_RESULTS);
+    ASSERT_TRUE(SetWindowSubclass(list, &RefuseThirdLine, 1, 0));
+    Press(IDC_SEARCH_GO);
+    m_search->ConditionCount = 1;
+    m_search->Conditions[0].SearchField = kFieldTitle;
+    std::strcpy(m_search->Conditions[0].SearchText, "zip");
+    Press(IDC_SEARCH_GO);
+    RemoveWindowSubclass(list, &RefuseThirdLine, 1);
+
+    EXPECT_EQ(Lines().size(), 2u);
+    const auto boxes = m_ui.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);  // one per walk: each stops at the first refused line
+    EXPECT_EQ(boxes[0].text, "No more room in the result list.Please narrow your search criteria.");
+    EXPECT_EQ(boxes[1].text, "No more room in the result list. Please narrow your search criteria.");
+    EXPECT_EQ(boxes[1].caption, "Result List is Full");
+    EXPECT_EQ(boxes[1].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(m_ui.Of(Shown::Kind::Beep).size(), 2u);
+    EXPECT_TRUE(BufferUntouched());
+    EXPECT_EQ(m_app->Searching, 0);
+}
+
+TEST_F(SearchTest, EmptyTableEndsWithTheNoRecordsBox)
+{
+    Press(IDC_SEARCH_GO);
+    ASSERT_EQ(m_ui.Boxes().size(), 1u);
+    EXPECT_EQ(m_ui.Boxes()[0].text, kNoRecords);
+    EXPECT_EQ(m_ui.Boxes()[0].caption, "Warning");
+    EXPECT_EQ(m_ui.Boxes()[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_TRUE(m_ui.Of(Shown::Kind::Beep).empty());
+    EXPECT_TRUE(BufferUntouched());
+}
+
+TEST_F(SearchTest, ShowBetweenAppliesTheDateRangeOnly)
+{
+    Add("January", "01/05/96");
+    Add("June", "06/15/96");
+    Add("Unreadable", "??");
+    Add("Next year", "12/31/97");
+    // A query in force does not narrow Show Between.
+    m_search->ConditionCount = 1;
+    m_search->Conditions[0] = QueryCondition{};
+    m_search->Conditions[0].SearchField = kFieldTitle;
+    std::strcpy(m_search->Conditions[0].SearchText, "nothing like this");
+
+    SetDates("01/01/96", "06/30/96");
+    Press(IDC_SEARCH_BETWEEN);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"January", "June"}));
+    SetDates("06/15/96", "06/15/96");  // both ends included
+    Press(IDC_SEARCH_BETWEEN);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"June"}));
+    SetDates("", "");  // from 1 January 1500 up to today; an unreadable date counts as today
+    Press(IDC_SEARCH_BETWEEN);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"January", "June", "Next year", "Unreadable"}));
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    EXPECT_EQ(m_search->GetItemText(IDC_SEARCH_FROM, 29), "");  // the texts are not rewritten
+
+    SetDates("12/31/97", "01/01/96");
+    Press(IDC_SEARCH_BETWEEN);
+    EXPECT_TRUE(Lines().empty());
+    ASSERT_EQ(m_ui.Boxes().size(), 1u);
+    EXPECT_EQ(m_ui.Boxes()[0].text, kNoRecords);
+    EXPECT_TRUE(BufferUntouched());
+}
+
+TEST_F(SearchTest, AbortStopsTheWalkAfterTheCurrentRecordAndKeepsItsLines)
+{
+    for (const char* title : {"A", "B", "C", "D", "E"})
+        Add(title);
+    AbortPresser presser;
+    AbortPresser::s_presses = 0;
+    presser.PressDuringNextWalk();
+    Press(IDC_SEARCH_GO);
+    EXPECT_EQ(AbortPresser::s_presses, 1);
+    EXPECT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(m_search->StopFlag, 1);
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    EXPECT_TRUE(BufferUntouched());
+    EXPECT_EQ(m_app->Searching, 0);
+    EXPECT_TRUE(IsWindowEnabled(m_client->GetHandle()));
+
+    // The next search starts afresh.
+    Press(IDC_SEARCH_GO);
+    EXPECT_EQ(Lines().size(), 5u);
+}
+
+TEST_F(SearchTest, AbortButtonPostsOneRequestPerPressAndStaysOpen)
+{
+    KsAbort progress(m_search);
+    ASSERT_NE(progress.Create(), nullptr);
+    progress.SetProgress(42);
+    EXPECT_EQ(progress.Gauge().PaintedText(), "42%");
+    progress.SetCaption("TOOLS.ZIP");
+    EXPECT_EQ(progress.Gauge().PaintedText(), "TOOLS.ZIP");
+    ks_test::Click(progress, IDOK);
+    ks_test::Click(progress, IDOK);
+    ks_test::Click(progress, IDCANCEL);  // Escape does not abort
+    EXPECT_EQ(CountPosted(m_search->GetHandle(), WM_ABORTREQUEST), 2);
+    EXPECT_TRUE(IsWindow(progress.GetHandle()));
+    progress.Destroy();
+}
+
+TEST_F(SearchTest, DetailsAndDoubleClickOpenOneRecordOrSayWhyNot)
+{
+    Add("Alpha");
+    const std::int32_t beta = Add(std::string(70, 'b').c_str());
+    Press(IDC_SEARCH_GO);
+    ASSERT_EQ(Lines().size(), 2u);
+    HWND list = m_search->GetItem(IDC_SEARCH_RESULTS);
+    CountPosted(m_client->GetHandle(), WM_OPENRECORD);
+
+    Press(IDC_SEARCH_DETAILS);
+    SendMessageA(list, LB_SETSEL, TRUE, -1);
+    Press(IDC_SEARCH_DETAILS);
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    SendMessageA(list, LB_SETSEL, TRUE, 1);
+    m_app->RecordOpen = 1;
+    Press(IDC_SEARCH_DETAILS);
+    m_app->RecordOpen = 0;
+    const auto boxes = m_ui.Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "You must select a record to view.");
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONSTOP));
+    EXPECT_EQ(boxes[1].text, "You may only have one record selected at a time when viewing");
+    EXPECT_EQ(boxes[1].caption, "Error");
+    EXPECT_EQ(boxes[2].text, "Sorry, You may only modify a single record at a time.");
+    EXPECT_EQ(boxes[2].caption, "Warning");
+    EXPECT_EQ(m_ui.Of(Shown::Kind::Beep).size(), 3u);
+    EXPECT_EQ(CountPosted(m_client->GetHandle(), WM_OPENRECORD), 0);
+
+    // The cut title's line still opens its record: the number is read after the last tab.
+    SendMessageA(m_search->GetHandle(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_RESULTS, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(list));
+    WPARAM number = 0;
+    EXPECT_EQ(CountPosted(m_client->GetHandle(), WM_OPENRECORD, &number), 1);
+    EXPECT_EQ(number, static_cast<WPARAM>(beta));
+    Press(IDC_SEARCH_DETAILS);
+    EXPECT_EQ(CountPosted(m_client->GetHandle(), WM_OPENRECORD, &number), 1);
+    EXPECT_EQ(number, static_cast<WPARAM>(beta));
+}
+
+TEST_F(SearchTest, RefreshRebuildsAChangedLineAndDropsADeletedOne)
+{
+    const std::int32_t changed = Add("Before");
+    const std::int32_t deleted = Add("Doomed");
+    Add("Other");
+    Press(IDC_SEARCH_GO);
+    ASSERT_EQ(Lines().size(), 3u);
+    SendMessageA(m_search->GetItem(IDC_SEARCH_RESULTS), LB_SETSEL, TRUE, 2);
+
+    // A Record Interface changes one record and deletes another.
+    for (std::int32_t number : {changed, deleted}) {
+        m_client->RecordBuffer.RecordNumber = number;
+        ASSERT_EQ(m_client->SendEngineCommand(ENG_OPEN, 0), 0);
+        if (number == changed) {
+            SetFieldText(m_client->RecordBuffer.Title, "After");
+            ASSERT_EQ(m_client->SendEngineCommand(ENG_UPDATE, 0), 0);
+        } else {
+            ASSERT_EQ(m_client->SendEngineCommand(ENG_DELETE, 0), 0);
+        }
+        ASSERT_EQ(m_client->SendEngineCommand(ENG_CLOSE, 0), 0);
+    }
+    std::memset(&m_client->RecordBuffer, 0x5A, sizeof(FileRecord));
+    SendMessageA(m_child->GetHandle(), WM_REFRESHRECORD, changed, 0);
+    SendMessageA(m_child->GetHandle(), WM_REFRESHRECORD, deleted, 0);
+    SendMessageA(m_child->GetHandle(), WM_REFRESHRECORD, 9999, 0);  // not listed: nothing happens
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"After", "Other"}));
+    EXPECT_EQ(ks_test::LineNumberOf(Lines()[0]), changed);
+    EXPECT_TRUE(BufferUntouched());
+    EXPECT_TRUE(m_ui.Boxes().empty());
+}
+
+TEST_F(SearchTest, ClearResetsListQueryAndDatesAndHelpOpensItsPage)
+{
+    Add("Alpha");
+    Press(IDC_SEARCH_GO);
+    m_search->ConditionCount = 1;
+    m_search->Conditions[0].SearchField = kFieldTitle;
+    m_search->ShowQueryText();
+    SetDates("01/01/96", "01/02/96");
+    Press(IDC_SEARCH_CLEAR);
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(m_search->GetItemText(IDC_SEARCH_QUERY_TEXT, 100), "");
+    EXPECT_EQ(m_search->GetItemText(IDC_SEARCH_FROM, 29), "");
+    EXPECT_EQ(m_search->GetItemText(IDC_SEARCH_TO, 29), "");
+    EXPECT_EQ(m_search->ConditionCount, 0);
+    EXPECT_EQ(m_search->Conditions[0].SearchField, -1);
+    EXPECT_EQ(m_search->Conditions[1].SearchField, -1);
+
+    Press(IDC_SEARCH_HELP);
+    ASSERT_EQ(m_ui.HelpCalls().size(), 1u);
+    EXPECT_EQ(m_ui.HelpCalls()[0].helpCommand, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(m_ui.HelpCalls()[0].helpData, 202u);
+
+    // The result list's pop-up menu holds "Move", which is the Clear command here.
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_RESULT_POPUP));
+    ASSERT_NE(menu, nullptr);
+    char item[16]{};
+    GetMenuStringA(GetSubMenu(menu, 0), 0, item, sizeof item, MF_BYPOSITION);
+    EXPECT_STREQ(item, "Move");
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 0), 0), static_cast<UINT>(IDC_SEARCH_CLEAR));
+    DestroyMenu(menu);
+}
+
+}  // namespace
