@@ -139,8 +139,9 @@ void PaintButton(HWND hwnd, const BorBtn& state, HDC dc)
         DrawCaption(hwnd, state, dc, text, enabled);
     }
     // A picture outside the tab order (a splash or About emblem) is not a keyboard target: no focus cue.
-    const bool hideFocus = (SendMessageA(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0 ||
-                           ((GetWindowLongPtrA(hwnd, GWL_STYLE) & BBS_PICTURE) && !(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_TABSTOP));
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    const bool emblem = (style & BBS_PICTURE) && !(style & WS_TABSTOP);
+    const bool hideFocus = emblem || (SendMessageA(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
     if (state.focused && !hideFocus) {
         InflateRect(&focus, -4, -4);
         DrawFocusRect(dc, &focus);

@@ -85,7 +85,10 @@ class TListBox : public TControl {
 public:
     using TControl::TControl;
     // Returns the new line's index, or a negative LB_ERR/LB_ERRSPACE when the list refuses it.
-    int AddString(const char* text) const { return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
+    int AddString(const char* text) const
+    {
+        return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+    }
     int DeleteString(int index) const { return static_cast<int>(Send(LB_DELETESTRING, index)); }
     void ClearList() const { Send(LB_RESETCONTENT); }
     int GetCount() const { return static_cast<int>(Send(LB_GETCOUNT)); }
@@ -99,7 +102,10 @@ public:
 class TComboBox : public TControl {
 public:
     using TControl::TControl;
-    int AddString(const char* text) const { return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
+    int AddString(const char* text) const
+    {
+        return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+    }
     void ClearList() const { Send(CB_RESETCONTENT); }
     int GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
     int GetSelIndex() const { return static_cast<int>(Send(CB_GETCURSEL)); }

@@ -110,8 +110,9 @@ INT_PTR TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE
-                                                                                        : DialogProc(msg, wParam, lParam);
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))
+            ? TRUE
+            : DialogProc(msg, wParam, lParam);
     case WM_CLOSE:
         EvClose();
         return TRUE;

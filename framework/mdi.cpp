@@ -159,8 +159,8 @@ void TMDIChild::SetIconResource(HINSTANCE module, int iconId) { LoadIcons(module
 
 HWND TMDIChild::Create()
 {
-    RegisterFrameworkClass(kChildClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
-                           LoadIcon(nullptr, IDI_APPLICATION));
+    RegisterFrameworkClass(kChildClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadIcon(nullptr, IDI_APPLICATION));
     MDICREATESTRUCTA mcs{};
     mcs.szClass = kChildClass;
     mcs.szTitle = m_title.c_str();

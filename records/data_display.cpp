@@ -370,8 +370,8 @@ void DataDisplay::CmRelink()
     const std::string newPath = JoinPath(directory, name);
     if (Exists(oldPath) && !SameIgnoringCase(newPath, oldPath)) {
         ks::Beep();
-        const int answer =
-            ks::ShowMessage(m_hwnd, "Would you like the old file deleted.", "Question", MB_YESNOCANCEL | MB_ICONQUESTION);
+        const int answer = ks::ShowMessage(
+            m_hwnd, "Would you like the old file deleted.", "Question", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL)
             return;
         if (answer == IDYES)
