@@ -269,24 +269,32 @@ std::string DataDisplay::BrowseDirectory(const char* title)
     return {};
 }
 
+std::string DataDisplay::ChooseTarget(const char* refusedCaption, const char* browserTitle)
+{
+    if (!FileFound()) {
+        ks::Beep();
+        ks::ShowMessage(m_hwnd, kNotWhereRecorded, refusedCaption, MB_OK | MB_ICONHAND);
+        return {};
+    }
+    const std::string directory = BrowseDirectory(browserTitle);
+    if (directory.empty())
+        return {};
+    std::string target = JoinPath(directory, Record().FileName);
+    if (Exists(target)) {
+        ks::Beep();
+        ks::ShowMessage(m_hwnd, kAlreadyInDirectory, "Copy Error", MB_OK | MB_ICONEXCLAMATION);
+        return {};
+    }
+    return target;
+}
+
 void DataDisplay::CmMove()
 {
     if (!m_client)
         return;
-    if (!FileFound()) {
-        ks::Beep();
-        ks::ShowMessage(m_hwnd, kNotWhereRecorded, "Cannot Move File", MB_OK | MB_ICONHAND);
+    const std::string target = ChooseTarget("Cannot Move File", "Choose Location to move file To");
+    if (target.empty())
         return;
-    }
-    const std::string directory = BrowseDirectory("Choose Location to move file To");
-    if (directory.empty())
-        return;
-    const std::string target = JoinPath(directory, Record().FileName);
-    if (Exists(target)) {
-        ks::Beep();
-        ks::ShowMessage(m_hwnd, kAlreadyInDirectory, "Copy Error", MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
     // The new location must fit the record, or the record would point at a directory that is not it.
     // Another volume is allowed: the file is then copied and its original removed.
     const std::string newLocation = target.substr(0, target.rfind('\\'));
@@ -305,20 +313,9 @@ void DataDisplay::CmCopy()
 {
     if (!m_client)
         return;
-    if (!FileFound()) {
-        ks::Beep();
-        ks::ShowMessage(m_hwnd, kNotWhereRecorded, "Cannot Copy File", MB_OK | MB_ICONHAND);
+    const std::string target = ChooseTarget("Cannot Copy File", "Choose Destination for Copied File");
+    if (target.empty())
         return;
-    }
-    const std::string directory = BrowseDirectory("Choose Destination for Copied File");
-    if (directory.empty())
-        return;
-    const std::string target = JoinPath(directory, Record().FileName);
-    if (Exists(target)) {
-        ks::Beep();
-        ks::ShowMessage(m_hwnd, kAlreadyInDirectory, "Copy Error", MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
     const std::string source = RecordedPath();
     if (source == target) {
         ks::Beep();

@@ -55,6 +55,9 @@ private:
     // Runs the directory browser from the record's location; the chosen directory, or empty when the
     // user did not choose one (a failure of the browser has been reported).
     std::string BrowseDirectory(const char* title);
+    // Move and Copy: the file must be where recorded, a directory chosen, and its name free there. The target
+    // path, or empty when refused or cancelled (the box has been shown).
+    std::string ChooseTarget(const char* refusedCaption, const char* browserTitle);
     void SetField(int id, const char* text) const;
     void RecordChanged() const;
     FileRecord& Record() const;
