@@ -133,3 +133,25 @@ inline bool SetFieldText(FileRecord& record, TextField field, std::string_view t
 {
     return SetFieldText(reinterpret_cast<char*>(&record) + field.offset, field.size, text);
 }
+
+// The shared record buffer borrowed for a while: all of it is saved on construction and put back when the guard
+// goes, on every way out, unless the borrower keeps what it wrote there (Keep). Walks, a line refresh and
+// storing a file use it so that the record an open Record Interface holds in the buffer survives them.
+class [[nodiscard]] RecordBufferGuard {
+public:
+    explicit RecordBufferGuard(FileRecord& buffer) : m_buffer(buffer), m_saved(buffer) {}
+    ~RecordBufferGuard()
+    {
+        if (!m_kept)
+            m_buffer = m_saved;
+    }
+    RecordBufferGuard(const RecordBufferGuard&) = delete;
+    RecordBufferGuard& operator=(const RecordBufferGuard&) = delete;
+    // The buffer keeps what it holds now.
+    void Keep() { m_kept = true; }
+
+private:
+    FileRecord& m_buffer;
+    const FileRecord m_saved;
+    bool m_kept = false;
+};

@@ -19,10 +19,6 @@ constexpr UINT WM_KS_RELEASECHILDREN = WM_APP + 0x3F1;
 // Posted to an MDI child whose client dialog has been destroyed: the child closes too.
 constexpr UINT WM_KS_CLIENTGONE = WM_APP + 0x3F2;
 
-constexpr UINT kCascade = 24361;
-constexpr UINT kArrangeIcons = 24364;
-constexpr UINT kCloseAll = 24365;
-
 HMENU FindPopupWithCommand(HMENU menu, UINT command)
 {
     const int count = GetMenuItemCount(menu);
@@ -102,13 +98,13 @@ bool TMDIClient::OnCommand(UINT id, UINT notify, HWND)
     if (notify > 1 && notify != BN_CLICKED)
         return false;
     switch (id) {
-    case kCascade:
+    case CM_CASCADE_CHILDREN:
         SendMessageA(m_hwnd, WM_MDICASCADE, 0, 0);
         return true;
-    case kArrangeIcons:
+    case CM_ARRANGE_ICONS:
         SendMessageA(m_hwnd, WM_MDIICONARRANGE, 0, 0);
         return true;
-    case kCloseAll:
+    case CM_CLOSE_CHILDREN:
         CloseChildren();
         return true;
     default:
@@ -116,7 +112,7 @@ bool TMDIClient::OnCommand(UINT id, UINT notify, HWND)
     }
 }
 
-bool TMDIClient::HandlesCommand(UINT id) const { return id == kCascade || id == kArrangeIcons || id == kCloseAll; }
+bool TMDIClient::HandlesCommand(UINT id) const { return id == CM_CASCADE_CHILDREN || id == CM_ARRANGE_ICONS || id == CM_CLOSE_CHILDREN; }
 
 void TMDIClient::ChildGone(TMDIChild* child)
 {
@@ -332,7 +328,7 @@ bool TDecoratedMDIFrame::IsCommandEnabled(UINT id) const
 
 bool TDecoratedMDIFrame::OnCommand(UINT id, UINT, HWND)
 {
-    if (id != kExitCommand)
+    if (id != CM_EXIT)
         return false;
     PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
     return true;
@@ -388,7 +384,7 @@ LRESULT TDecoratedMDIFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_CREATE: {
-        HMENU windowMenu = FindPopupWithCommand(GetMenu(m_hwnd), kCascade);
+        HMENU windowMenu = FindPopupWithCommand(GetMenu(m_hwnd), CM_CASCADE_CHILDREN);
         if (m_client && !m_client->Create(*this, windowMenu))
             return -1;
         for (auto& decoration : m_decorations)

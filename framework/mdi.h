@@ -13,6 +13,7 @@
 #include "framework/gadgets.h"
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "resources/resource_ids.h"
 
 namespace ks {
 
@@ -103,14 +104,12 @@ public:
     bool CanClose() override;
     // Is the command answered by the client, the frame or the application? Unanswered ones are greyed.
     bool IsCommandEnabled(UINT id) const;
-    bool HandlesCommand(UINT id) const override { return id == kExitCommand; }
+    bool HandlesCommand(UINT id) const override { return id == CM_EXIT; }
     bool OnCommand(UINT id, UINT notify, HWND control) override;
 
     // Called by the application when its queue runs empty, and for every keyboard message first.
     void IdleAction();
     void PreProcessKey(const MSG& msg);
-
-    static constexpr UINT kExitCommand = 24310;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

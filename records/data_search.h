@@ -10,6 +10,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "records/query.h"
+#include "records/result_lines.h"
 
 class KsClient;
 
@@ -61,6 +62,7 @@ private:
     static const ks::TResponse<DataSearch> Responses[];
     ks::TEdit m_queryText;
     TMenList m_results;
+    ResultLines m_lines{m_results};
     KsClient* m_client = nullptr;
     ks::TCalendarEdit m_from;
     ks::TCalendarEdit m_to;

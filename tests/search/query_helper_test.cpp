@@ -122,8 +122,11 @@ TEST_F(QueryHelper, RefusalsAndCancelKeepThePreviousQuery)
     const std::string before = Description();
     m_ui.Clear();
 
-    // An empty string is refused and opens no second helper; then Cancel leaves the query as it was.
+    // No field, or an empty string, is refused and opens no second helper; then Cancel leaves the query as
+    // it was.
     m_ui.OnDialog(IDD_QUERY, [](ks::TDialog& d) {
+        Fill(d, -1, "zip");
+        Click(d, IDOK);
         Fill(d, 0, "");
         Click(d, IDC_QUERY_AND);
         Click(d, IDOK);
@@ -131,9 +134,11 @@ TEST_F(QueryHelper, RefusalsAndCancelKeepThePreviousQuery)
     });
     Press(IDC_SEARCH_SET_QUERY);
     const auto boxes = m_ui.Boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "You must type in a string to search for.");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "You must select a field to search.");
+    EXPECT_EQ(boxes[0].caption, "Error");
     EXPECT_EQ(boxes[1].text, "You must type in a string to search for.");
+    EXPECT_EQ(boxes[2].text, "You must type in a string to search for.");
     EXPECT_EQ(m_ui.Of(Shown::Kind::Dialog).size(), 1u);
     EXPECT_EQ(m_search->ConditionCount, 2);
     EXPECT_EQ(m_search->Conditions[0].Connector, kConnectorOr);

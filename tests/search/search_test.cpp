@@ -2,6 +2,8 @@
 // Details and double-click, refreshing a changed or deleted record's line, Clear and Help.
 #include "tests/search/search_fixture.h"
 
+#include <functional>
+
 #include "records/ks_abort.h"
 
 namespace {
@@ -10,45 +12,60 @@ using ks_test::kNoRecords;
 using ks_test::SearchTest;
 using ks_test::Shown;
 
-// A window that presses Abort in this thread's progress dialog when its message is dispatched: posted before
-// a search, it is dispatched at the first message pump of the walk, after the first record.
-class AbortPresser {
+// Runs a probe inside the next walk: posted before a search, its message is dispatched at the walk's first
+// turn at the message queue, which comes after the first record.
+class DuringWalk {
 public:
-    AbortPresser()
+    explicit DuringWalk(std::function<void()> probe) : m_probe(std::move(probe))
     {
         WNDCLASSA wc{};
         wc.lpfnWndProc = &Proc;
         wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "KsSearchTestAbortPresser";
+        wc.lpszClassName = "KsSearchTestDuringWalk";
         RegisterClassA(&wc);
-        m_hwnd = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        m_hwnd = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
+        PostMessageA(m_hwnd, WM_APP, 0, 0);
     }
-    ~AbortPresser() { DestroyWindow(m_hwnd); }
-    void PressDuringNextWalk() const { PostMessageA(m_hwnd, WM_APP, 0, 0); }
-    static inline int s_presses = 0;
+    ~DuringWalk() { DestroyWindow(m_hwnd); }
+    int runs = 0;
 
 private:
-    static BOOL CALLBACK PressIfAbort(HWND hwnd, LPARAM)
-    {
-        char caption[16]{};
-        GetWindowTextA(hwnd, caption, sizeof caption);
-        if (std::strcmp(caption, "Abort") == 0 && GetDlgItem(hwnd, IDOK)) {
-            SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDOK)));
-            ++s_presses;
-        }
-        return TRUE;
-    }
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
+        if (msg == WM_NCCREATE)
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
         if (msg == WM_APP) {
-            EnumThreadWindows(GetCurrentThreadId(), &PressIfAbort, 0);
+            auto* self = reinterpret_cast<DuringWalk*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+            ++self->runs;
+            self->m_probe();
             return 0;
         }
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
+    std::function<void()> m_probe;
     HWND m_hwnd;
 };
+
+// Presses Abort in this thread's progress dialog; returns how many it found.
+int PressAbort()
+{
+    int presses = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM found) -> BOOL {
+            char caption[16]{};
+            GetWindowTextA(hwnd, caption, sizeof caption);
+            if (std::strcmp(caption, "Abort") == 0 && GetDlgItem(hwnd, IDOK)) {
+                SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDOK)));
+                ++*reinterpret_cast<int*>(found);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&presses));
+    return presses;
+}
 
 int CountPosted(HWND hwnd, UINT msg, WPARAM* lastWParam = nullptr)
 {
@@ -91,7 +108,7 @@ TEST_F(SearchTest, EmptyQueryListsEveryRecordAndLeavesEverythingAsItWas)
 // The list refuses every line past the second, as a full list control does.
 LRESULT CALLBACK RefuseThirdLine(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
-    if (msg == LB_ADDSTRING && DefSubclassProc(hwnd, LB_GETCOUNT, 0, 0) >= 2)
+    if ((msg == LB_ADDSTRING || msg == LB_INSERTSTRING) && DefSubclassProc(hwnd, LB_GETCOUNT, 0, 0) >= 2)
         return LB_ERRSPACE;
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
@@ -164,21 +181,48 @@ TEST_F(SearchTest, ShowBetweenAppliesTheDateRangeOnly)
     EXPECT_TRUE(BufferUntouched());
 }
 
-TEST_F(SearchTest, AbortStopsTheWalkAfterTheCurrentRecordAndKeepsItsLines)
+TEST_F(SearchTest, DuringAWalkNothingElseRunsAndAbortKeepsTheLinesFound)
 {
-    for (const char* title : {"A", "B", "C", "D", "E"})
+    const std::int32_t first = Add("A");
+    for (const char* title : {"B", "C", "D", "E"})
         Add(title);
-    AbortPresser presser;
-    AbortPresser::s_presses = 0;
-    presser.PressDuringNextWalk();
+    // A Record Interface is open on the first record while the walk runs.
+    PostMessageA(m_client->GetHandle(), WM_OPENRECORD, static_cast<WPARAM>(first), 0);
+    m_app->PumpWaitingMessages();
+    ks::TMDIChild* record = nullptr;
+    for (ks::TMDIChild* child : m_client->GetChildren())
+        if (child != m_child)
+            record = child;
+    ASSERT_NE(record, nullptr);
+    const FileRecord held = m_client->RecordBuffer;
+
+    int searching = -1, presses = 0;
+    bool clientEnabled = true, searchCloses = true, recordCloses = true, abortShown = false;
+    const DuringWalk probe([&] {
+        searching = m_app->Searching;
+        clientEnabled = IsWindowEnabled(m_client->GetHandle()) != FALSE;
+        searchCloses = m_child->CanClose();
+        recordCloses = record->CanClose();
+        abortShown = IsWindowVisible(FindWindowA(nullptr, "Abort")) != FALSE;
+        presses = PressAbort();
+    });
     Press(IDC_SEARCH_GO);
-    EXPECT_EQ(AbortPresser::s_presses, 1);
-    EXPECT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(probe.runs, 1);
+    EXPECT_EQ(searching, 1);
+    EXPECT_FALSE(clientEnabled);
+    EXPECT_FALSE(searchCloses);
+    EXPECT_FALSE(recordCloses);
+    EXPECT_TRUE(abortShown);
+    EXPECT_EQ(presses, 1);
+
+    // Aborted after the first record: its line stays, nothing is said, everything is given back.
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"A"}));
     EXPECT_EQ(m_search->StopFlag, 1);
     EXPECT_TRUE(m_ui.Boxes().empty());
-    EXPECT_TRUE(BufferUntouched());
+    EXPECT_EQ(std::memcmp(&held, &m_client->RecordBuffer, sizeof held), 0);
     EXPECT_EQ(m_app->Searching, 0);
     EXPECT_TRUE(IsWindowEnabled(m_client->GetHandle()));
+    EXPECT_EQ(FindWindowA(nullptr, "Abort"), nullptr);
 
     // The next search starts afresh.
     Press(IDC_SEARCH_GO);
@@ -287,6 +331,10 @@ TEST_F(SearchTest, ClearResetsListQueryAndDatesAndHelpOpensItsPage)
     EXPECT_EQ(m_search->ConditionCount, 0);
     EXPECT_EQ(m_search->Conditions[0].SearchField, -1);
     EXPECT_EQ(m_search->Conditions[1].SearchField, -1);
+    // The query is gone: a search lists every record again.
+    Add("Beta");
+    Press(IDC_SEARCH_GO);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Alpha", "Beta"}));
 
     Press(IDC_SEARCH_HELP);
     ASSERT_EQ(m_ui.HelpCalls().size(), 1u);

@@ -1,0 +1,142 @@
+// ResultLines: sort keys, placing a walk's lines in the sorted list box, and finding a record's line.
+#include "records/result_lines.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// Below this many new lines a flush inserts each at its index; from it on, emptying the box and appending every
+// line costs less. Measured under Wine at 100,000 lines: an append about 1.5 us, an insert that much plus about
+// 1.5 ns for every line after it (the box moves them), so the two meet near a thousand new lines.
+constexpr std::size_t kRebuildAt = 1000;
+
+// The sort key of a line as the list box compares it: the ANSI text widened with the ANSI code page, then the
+// system's key for a comparison ignoring case, in the list's locale.
+std::string SortKey(LCID locale, const std::string& line)
+{
+    thread_local std::wstring wide;
+    wide.resize(line.size() + 1);
+    const int chars = MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), wide.data(),
+                                          static_cast<int>(wide.size()));
+    constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    thread_local std::string room;
+    room.resize(std::max<std::size_t>(room.size(), 8 * line.size() + 64));
+    int bytes = LCMapStringW(locale, kFlags, wide.data(), chars, reinterpret_cast<LPWSTR>(room.data()),
+                             static_cast<int>(room.size()));
+    if (bytes == 0) {
+        // Not enough room after all: ask for the size.
+        room.resize(static_cast<std::size_t>(std::max(LCMapStringW(locale, kFlags, wide.data(), chars, nullptr, 0), 0)));
+        bytes = LCMapStringW(locale, kFlags, wide.data(), chars, reinterpret_cast<LPWSTR>(room.data()),
+                             static_cast<int>(room.size()));
+    }
+    return std::string(room.data(), static_cast<std::size_t>(std::max(bytes, 0)));
+}
+
+}  // namespace
+
+ResultLines::Entry ResultLines::MakeEntry(std::string line, std::int32_t number) const
+{
+    if (m_locale == 0)
+        m_locale = static_cast<LCID>(m_list.Send(LB_GETLOCALE));
+    std::string key = SortKey(m_locale, line);
+    return {std::move(key), std::move(line), number};
+}
+
+void ResultLines::Add(std::string line, std::int32_t recordNumber)
+{
+    m_pending.push_back(MakeEntry(std::move(line), recordNumber));
+}
+
+bool ResultLines::Flush()
+{
+    if (m_pending.empty())
+        return true;
+    const auto byKey = [](const Entry& a, const Entry& b) { return a.key < b.key; };
+    // Lines that collate alike keep the order they were found in, after those already listed.
+    std::stable_sort(m_pending.begin(), m_pending.end(), byKey);
+    const bool rebuild = m_lines.empty() || m_pending.size() >= kRebuildAt;
+
+    std::vector<Entry> merged;
+    merged.reserve(m_lines.size() + m_pending.size());
+    std::vector<std::size_t> added;  // where the new lines stand in merged
+    auto old = m_lines.begin();
+    for (Entry& line : m_pending) {
+        while (old != m_lines.end() && !(line.key < old->key))
+            merged.push_back(std::move(*old++));
+        added.push_back(merged.size());
+        merged.push_back(std::move(line));
+    }
+    std::move(old, m_lines.end(), std::back_inserter(merged));
+    m_lines = std::move(merged);
+    m_pending.clear();
+    if (rebuild)
+        return Rebuild();
+
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        const Entry& entry = m_lines[added[i]];
+        if (m_list.Send(LB_INSERTSTRING, added[i], reinterpret_cast<LPARAM>(entry.line.c_str())) < 0) {
+            // The lines from this one on never reached the list.
+            std::vector<Entry> kept;
+            kept.reserve(m_lines.size());
+            std::size_t next = i;
+            for (std::size_t j = 0; j < m_lines.size(); ++j) {
+                if (next < added.size() && j == added[next])
+                    ++next;
+                else
+                    kept.push_back(std::move(m_lines[j]));
+            }
+            m_lines = std::move(kept);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ResultLines::Rebuild()
+{
+    m_list.ClearList();
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (m_list.Send(LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(m_lines[i].line.c_str())) <
+            0) {
+            m_lines.resize(i);
+            return false;
+        }
+    }
+    return true;
+}
+
+void ResultLines::Clear()
+{
+    m_list.ClearList();
+    m_locale = 0;
+    m_lines = {};
+    m_pending = {};
+}
+
+int ResultLines::Find(std::int32_t recordNumber) const
+{
+    const auto found = std::find_if(m_lines.begin(), m_lines.end(),
+                                    [recordNumber](const Entry& e) { return e.number == recordNumber; });
+    return found == m_lines.end() ? -1 : static_cast<int>(found - m_lines.begin());
+}
+
+void ResultLines::Remove(int index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= m_lines.size())
+        return;
+    m_list.DeleteString(index);
+    m_lines.erase(m_lines.begin() + index);
+}
+
+bool ResultLines::Insert(std::string line, std::int32_t recordNumber)
+{
+    Entry entry = MakeEntry(std::move(line), recordNumber);
+    const auto at = std::upper_bound(m_lines.begin(), m_lines.end(), entry,
+                                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    const auto index = static_cast<WPARAM>(at - m_lines.begin());
+    if (m_list.Send(LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(entry.line.c_str())) < 0)
+        return false;
+    m_lines.insert(at, std::move(entry));
+    return true;
+}
