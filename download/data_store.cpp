@@ -22,13 +22,6 @@ constexpr int kAbstractChars = static_cast<int>(kAbstractSize) - 1;
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void CopyText(char* field, std::size_t size, const std::string& text)
-{
-    const std::size_t n = std::min(text.size(), size - 1);
-    std::memcpy(field, text.data(), n);
-    field[n] = '\0';
-}
-
 // Moves a file, also to another volume: there it copies and then deletes the source. A failure leaves the
 // source where it was and no part of it at the target.
 bool MoveWholeFile(const std::string& source, const std::string& target)
@@ -46,6 +39,12 @@ bool MoveWholeFile(const std::string& source, const std::string& target)
         return false;
     }
     return true;
+}
+
+// Where a file of that name lies in KS_STORE.
+std::string StorePath(const KsApp& app, const std::string& name)
+{
+    return std::string(app.ProgramDir) + "\\KS_STORE\\" + name;
 }
 
 }  // namespace
@@ -106,11 +105,10 @@ bool DataStore::OnCommand(UINT id, UINT notify, HWND control)
     return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
 }
 
-void DataStore::CmHelp() { KsApp::Get()->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_STORAGE); }
-
-std::string DataStore::TargetPath() const
+void DataStore::CmHelp()
 {
-    return std::string(KsApp::Get()->ProgramDir) + "\\KS_STORE\\" + m_fileName;
+    if (const KsApp* app = KsApp::Get())
+        app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_STORAGE);
 }
 
 bool DataStore::NameFits(const std::string& name)
@@ -123,28 +121,26 @@ bool DataStore::NameFits(const std::string& name)
     return false;
 }
 
-bool DataStore::ResolveNameConflict(KsClient& client, std::string& target)
+bool DataStore::ResolveNameConflict(KsClient& client, const KsApp& app, std::string& name)
 {
     // A name is taken when the record could not hold it, when a file of that name lies in KS_STORE, or when a
     // record has it; the engine is asked only when the disk has no such file.
     auto taken = [&] {
-        if (m_fileName.size() > kMaxFileName)
+        if (name.size() > kMaxFileName)
             return true;
-        CopyText(client.RecordBuffer.FileName, kFileNameSize, m_fileName);
-        return FileExists(target) || client.SendEngineCommand(ENG_FIND_NAME, ENG_RECORD_NOT_FOUND) == 0;
+        SetFieldText(client.RecordBuffer.FileName, name);
+        return FileExists(StorePath(app, name)) || client.SendEngineCommand(ENG_FIND_NAME, ENG_RECORD_NOT_FOUND) == 0;
     };
     while (taken()) {
         ks::Beep(MB_ICONHAND);
         ks::TInputDialog rename(this, "File Exists on Disk or Database", "This Filename is in use, Please rename:",
-                                m_fileName, 510);
+                                name, 510);
         if (rename.Execute() != IDOK)
             return false;
-        std::string entered = rename.GetText();
-        std::transform(entered.begin(), entered.end(), entered.begin(),
+        name = rename.GetText();
+        std::transform(name.begin(), name.end(), name.begin(),
                        [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-        m_fileName = entered;
-        target = TargetPath();
-        NameFits(m_fileName);
+        NameFits(name);
     }
     return true;
 }
@@ -154,44 +150,32 @@ void DataStore::StoreFile()
     if (!CanClose())
         return;
     KsClient* client = Client();
-    if (!client)
+    const KsApp* app = KsApp::Get();
+    if (!client || !app)
         return;
-    const FileRecord saved = client->RecordBuffer;
-    const std::string arrivalName = m_fileName;
-    // Every way out below puts the arrival name and the caller's record back, unless the file was stored.
-    auto restore = [&] {
-        m_fileName = arrivalName;
-        client->RecordBuffer = saved;
-    };
-
-    m_fileName = m_fileNameEdit.GetText(512);
-    if (!NameFits(m_fileName)) {
-        restore();
+    // The caller's record is put back on every way out. The file name member keeps the arrival name (the
+    // file's name in its area) until the file has been stored under the new one.
+    const RecordBufferGuard keepRecord(client->RecordBuffer);
+    std::string name = m_fileNameEdit.GetText(512);
+    if (!NameFits(name) || !ResolveNameConflict(*client, *app, name))
         return;
-    }
-    const std::string source = m_areaPath + "\\" + arrivalName;
-    std::string target = TargetPath();
-    if (!ResolveNameConflict(*client, target)) {
-        restore();
-        return;
-    }
-    if (!MoveWholeFile(source, target)) {
+    const std::string source = m_areaPath + "\\" + m_fileName;
+    if (!MoveWholeFile(source, StorePath(*app, name))) {
         ks::ShowMessage(m_hwnd,
                         "Sorry, there has been an error moving the source file into your KS_STORE subdirectory.",
                         "File Move Error", MB_OK | MB_ICONEXCLAMATION);
-        restore();
         return;
     }
+    m_fileName = name;
 
     FileRecord& record = client->RecordBuffer;
-    CopyText(record.Location, kLocationSize, std::string(KsApp::Get()->ProgramDir) + "\\KS_STORE");
-    CopyText(record.FileName, kFileNameSize, m_fileName);
-    CopyText(record.DownloadDate, kDownloadDateSize, GetItemText(IDC_STORE_DATE, kDateChars));
-    CopyText(record.Title, kTitleSize, m_title.GetText(kTitleChars));
-    CopyText(record.Keywords, kKeywordsSize, m_keywords.GetText(kTitleChars));
-    CopyText(record.Abstract, kAbstractSize, m_abstract.GetText(kAbstractChars));
+    SetFieldText(record.Location, std::string(app->ProgramDir) + "\\KS_STORE");
+    SetFieldText(record.FileName, m_fileName);
+    SetFieldText(record.DownloadDate, GetItemText(IDC_STORE_DATE, kDateChars));
+    SetFieldText(record.Title, m_title.GetText(kTitleChars));
+    SetFieldText(record.Keywords, m_keywords.GetText(kTitleChars));
+    SetFieldText(record.Abstract, m_abstract.GetText(kAbstractChars));
     // A refused add is shown by the link; the file is in KS_STORE either way.
     client->SendEngineCommand(ENG_ADD, 0);
-    client->RecordBuffer = saved;
     CloseWindow(IDOK);
 }

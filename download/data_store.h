@@ -7,6 +7,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 
+class KsApp;
 class KsClient;
 
 class DataStore : public ks::TDialog {
@@ -27,11 +28,9 @@ protected:
 private:
     void StoreFile();
     void CmHelp();
-    // Asks for another name while the current one is taken in KS_STORE or in the catalogue. False when the
-    // user gave up.
-    bool ResolveNameConflict(KsClient& client, std::string& target);
+    // Asks for another name while name is taken in KS_STORE or in the catalogue. False when the user gave up.
+    bool ResolveNameConflict(KsClient& client, const KsApp& app, std::string& name);
     bool NameFits(const std::string& name);
-    std::string TargetPath() const;
     KsClient* Client() const;
 
     std::string m_areaPath;

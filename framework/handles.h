@@ -98,13 +98,10 @@ using MenuHandle = UniqueHandle<MenuTraits>;
 // Shows the wait cursor for its lifetime and puts the arrow back on every way out.
 class [[nodiscard]] WaitCursor {
 public:
-    WaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(m_previous ? m_previous : LoadCursor(nullptr, IDC_ARROW)); }
+    WaitCursor() { SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
+    ~WaitCursor() { SetCursor(LoadCursor(nullptr, IDC_ARROW)); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR m_previous;
 };
 
 // Selects a GDI object into a device context for its lifetime.

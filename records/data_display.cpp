@@ -41,13 +41,6 @@ std::string JoinPath(const std::string& dir, const std::string& name)
     return !dir.empty() && dir.back() == '\\' ? dir + name : dir + "\\" + name;
 }
 
-void CopyText(char* field, std::size_t size, const std::string& text)
-{
-    const std::size_t n = std::min(text.size(), size - 1);
-    std::memcpy(field, text.data(), n);
-    field[n] = '\0';
-}
-
 bool SameIgnoringCase(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
 // Deletes to the recycle bin without asking; true when the shell did it.
@@ -74,7 +67,8 @@ const ks::TResponse<DataDisplay> DataDisplay::Responses[] = {
 // The name edit holds at most what the record can: a longer name would be renamed on disk but stored cut.
 DataDisplay::DataDisplay(ks::TWindow* parent, std::int32_t recordNumber)
     : TDialog(parent, IDD_RECORD), RecordNumber(recordNumber), m_fileName(*this, IDC_RECORD_FILENAME, kFileNameChars),
-      m_title(*this, IDC_RECORD_TITLE, kTitleChars), m_keywords(*this, IDC_RECORD_KEYWORDS, kKeywordsChars)
+      m_title(*this, IDC_RECORD_TITLE, kTitleChars), m_keywords(*this, IDC_RECORD_KEYWORDS, kKeywordsChars),
+      m_date(*this, IDC_RECORD_DATE, kDateChars), m_abstract(*this, IDC_RECORD_ABSTRACT, kAbstractChars)
 {
 }
 
@@ -89,8 +83,6 @@ void DataDisplay::SetupWindow()
 {
     if (KsApp* app = KsApp::Get())
         app->RecordOpen = 1;
-    SendDlgItemMessageA(m_hwnd, IDC_RECORD_DATE, EM_LIMITTEXT, kDateChars, 0);
-    SendDlgItemMessageA(m_hwnd, IDC_RECORD_ABSTRACT, EM_LIMITTEXT, kAbstractChars, 0);
     m_client = KsClient::Of(*this);
     if (!m_client) {
         PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
@@ -107,31 +99,23 @@ void DataDisplay::CleanupWindow()
         m_client->SendEngineCommand(ENG_CLOSE, 0);
 }
 
-void DataDisplay::SetField(int id, const char* text) const
-{
-    SetItemText(id, text);
-    SendDlgItemMessageA(m_hwnd, id, EM_SETMODIFY, FALSE, 0);
-}
-
 void DataDisplay::LoadRecord()
 {
-    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    const ks::WaitCursor wait;
     Record().RecordNumber = RecordNumber;
     if (m_client->SendEngineCommand(ENG_OPEN, 0) != 0) {
-        SetCursor(previous);
         PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
         return;
     }
     const FileRecord& r = Record();
     m_fileName.SetText(r.FileName);
     m_keywords.SetText(r.Keywords);
-    SetField(IDC_RECORD_DATE, r.DownloadDate);
+    m_date.SetText(r.DownloadDate);
     m_title.SetText(r.Title);
     SetItemText(IDC_RECORD_LOCATION, r.Location);
-    SetField(IDC_RECORD_ABSTRACT, r.Abstract);
+    m_abstract.SetText(r.Abstract);
     if (!FileFound())
         SetItemText(IDC_RECORD_LOCATED_AT, kNotLocated);
-    SetCursor(previous);
 }
 
 std::string DataDisplay::NameField() const { return m_fileName.GetText(kNameFieldChars); }
@@ -173,9 +157,9 @@ bool DataDisplay::CanClose()
     KsApp* app = KsApp::Get();
     if (app && app->Searching)
         return false;
-    if (GetItemText(IDC_RECORD_DATE, kDateChars).size() < 5) {
+    if (m_date.GetText(kDateChars).size() < 5) {
         ks::ShowMessage(m_hwnd, "Please enter a valid date.", "Error", MB_OK | MB_ICONEXCLAMATION);
-        SetFocus(GetItem(IDC_RECORD_DATE));
+        m_date.Focus();
         return false;
     }
     // While an examined file's program runs the window stays; the examine workflow offers to end it.
@@ -183,9 +167,8 @@ bool DataDisplay::CanClose()
         return false;
     if (!m_client)
         return result;
-    auto modified = [this](int id) { return SendDlgItemMessageA(m_hwnd, id, EM_GETMODIFY, 0, 0) != 0; };
-    const bool changed = m_title.IsModified() || modified(IDC_RECORD_DATE) || m_keywords.IsModified() ||
-                         modified(IDC_RECORD_ABSTRACT) || (m_fileName.IsModified() && !NameUnchanged());
+    const bool changed = m_title.IsModified() || m_date.IsModified() || m_keywords.IsModified() ||
+                         m_abstract.IsModified() || (m_fileName.IsModified() && !NameUnchanged());
     if (changed) {
         ks::Beep();
         if (ks::ShowMessage(m_hwnd, "Changes have been made. Do you wish to update your database ?", "Question",
@@ -207,9 +190,9 @@ bool DataDisplay::SaveRecord()
     if (m_fileName.IsModified() && !NameUnchanged()) {
         const std::string newName = NameField();
         const std::string oldName = r.FileName;
-        CopyText(r.FileName, kFileNameSize, newName);
+        SetFieldText(r.FileName, newName);
         const std::int32_t found = m_client->SendEngineCommand(ENG_FIND_NAME_OPEN, ENG_RECORD_NOT_FOUND);
-        CopyText(r.FileName, kFileNameSize, oldName);
+        SetFieldText(r.FileName, oldName);
         if (found == 0) {
             ks::Beep();
             ks::ShowMessage(m_hwnd, "This filename already exists within your database.", "Error",
@@ -231,12 +214,12 @@ bool DataDisplay::SaveRecord()
                             MB_OK | MB_ICONHAND);
             return false;
         }
-        CopyText(r.FileName, kFileNameSize, newName);
+        SetFieldText(r.FileName, newName);
     }
-    CopyText(r.Abstract, kAbstractSize, GetItemText(IDC_RECORD_ABSTRACT, kAbstractChars));
-    CopyText(r.DownloadDate, kDownloadDateSize, GetItemText(IDC_RECORD_DATE, kDateChars));
-    CopyText(r.Title, kTitleSize, m_title.GetText(kTitleChars));
-    CopyText(r.Keywords, kKeywordsSize, m_keywords.GetText(kKeywordsChars));
+    SetFieldText(r.Abstract, m_abstract.GetText(kAbstractChars));
+    SetFieldText(r.DownloadDate, m_date.GetText(kDateChars));
+    SetFieldText(r.Title, m_title.GetText(kTitleChars));
+    SetFieldText(r.Keywords, m_keywords.GetText(kKeywordsChars));
     m_client->SendEngineCommand(ENG_UPDATE, 0);
     return true;
 }
@@ -304,7 +287,7 @@ void DataDisplay::CmMove()
                         MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CopyText(Record().Location, kLocationSize, newLocation);
+    SetFieldText(Record().Location, newLocation);
     m_client->SendEngineCommand(ENG_UPDATE, 0);
     SetItemText(IDC_RECORD_LOCATION, Record().Location);
 }
@@ -350,9 +333,9 @@ void DataDisplay::CmRelink()
     const std::string name = data.FileName.substr(cut + 1);
 
     const std::string oldName = r.FileName;
-    CopyText(r.FileName, kFileNameSize, name);
+    SetFieldText(r.FileName, name);
     const std::int32_t found = m_client->SendEngineCommand(ENG_FIND_NAME_OPEN, ENG_RECORD_NOT_FOUND);
-    CopyText(r.FileName, kFileNameSize, oldName);
+    SetFieldText(r.FileName, oldName);
     if (found == 0 && !SameIgnoringCase(name, NameField())) {
         std::string upper = name;
         CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
@@ -374,8 +357,8 @@ void DataDisplay::CmRelink()
         if (answer == IDYES)
             DeleteToRecycleBin(m_hwnd, oldPath);
     }
-    CopyText(r.Location, kLocationSize, directory);
-    CopyText(r.FileName, kFileNameSize, name);
+    SetFieldText(r.Location, directory);
+    SetFieldText(r.FileName, name);
     SetItemText(IDC_RECORD_LOCATION, r.Location);
     m_fileName.SetText(r.FileName);
     SetItemText(IDC_RECORD_LOCATED_AT, kLocatedAt);
@@ -405,4 +388,8 @@ void DataDisplay::CmDelete()
     }
 }
 
-void DataDisplay::CmHelp() { KsApp::Get()->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_RECORD); }
+void DataDisplay::CmHelp()
+{
+    if (const KsApp* app = KsApp::Get())
+        app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_RECORD);
+}

@@ -58,7 +58,6 @@ private:
     // Move and Copy: the file must be where recorded, a directory chosen, and its name free there. The target
     // path, or empty when refused or cancelled (the box has been shown).
     std::string ChooseTarget(const char* refusedCaption, const char* browserTitle);
-    void SetField(int id, const char* text) const;
     void RecordChanged() const;
     FileRecord& Record() const;
 
@@ -66,6 +65,8 @@ private:
     ks::TEdit m_fileName;
     ks::TEdit m_title;
     ks::TEdit m_keywords;
+    ks::TEdit m_date;
+    ks::TEdit m_abstract;
 
     static const ks::TResponse<DataDisplay> Responses[];
 };

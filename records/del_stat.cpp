@@ -38,4 +38,8 @@ bool DelStat::OnCommand(UINT id, UINT notify, HWND control)
     return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
 }
 
-void DelStat::CmHelp() { KsApp::Get()->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_DELETE_OPTIONS); }
+void DelStat::CmHelp()
+{
+    if (const KsApp* app = KsApp::Get())
+        app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_DELETE_OPTIONS);
+}

@@ -50,6 +50,7 @@ public:
         std::string commandLine = "\"" + exe + "\"";
         m_started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    currentDir.c_str(), &si, &m_info) != FALSE;
+        m_error = m_started ? 0 : GetLastError();
     }
     ~Program()
     {
@@ -64,6 +65,8 @@ public:
     Program& operator=(const Program&) = delete;
 
     bool Started() const { return m_started; }
+    // Why it did not start (the system's error code), for the test's message.
+    DWORD Error() const { return m_error; }
     DWORD Id() const { return m_info.dwProcessId; }
     // The exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit(std::chrono::milliseconds timeout) const
@@ -77,6 +80,7 @@ public:
 private:
     PROCESS_INFORMATION m_info{};
     bool m_started = false;
+    DWORD m_error = 0;
 };
 
 // A program folder with copies of the built program, its library and the engine, and a separate current

@@ -88,7 +88,7 @@ TEST_F(ProgramStart, MissingEngineFileIsReportedAndTheProgramEndsWithMinusOne)
 {
     DeleteFileA((m_workDir + "\\kspdx.exe").c_str());
     Program program(Exe(), m_workDir);
-    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(program.Started()) << "error " << program.Error();
     ks_test::BoxWatcher boxes(WatchFor(program, "Missing File"));
     const auto box = boxes.WaitForBox(1, 20s);
     ASSERT_TRUE(box.has_value());

@@ -299,6 +299,66 @@ TEST_F(RecordInterface, RenameRefusesANameOfTheCatalogueAndRenamesOnDiskOrOnlyTh
     EXPECT_FALSE(Exists(m_dir + "\\FINAL.TXT"));
 }
 
+// What a file holds, or "(none)" when it cannot be read.
+std::string Contents(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "(none)";
+    char buffer[256];
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, read);
+}
+
+TEST_F(RecordInterface, ARenameTheDiskRefusesChangesNothing)
+{
+    const std::string report = ks_test::PutFile(m_dir, "REPORT.TXT", "report");
+    const std::string other = ks_test::PutFile(m_dir, "OTHER.TXT", "other");
+    const std::int32_t n = AddRecord("REPORT.TXT", m_dir);
+    ks::TDialog& d = Open(n);
+    struct Case {
+        const char* typed;
+        bool holdOpen;  // another program holds the file open: the rename itself fails
+        const char* text;
+        const char* caption;
+        int beeps;  // the question's beep, and one more before the refusal
+    };
+    const Case cases[] = {
+        {"OTHER.TXT", false, "This filename already exists in the specified directory on your disk.", "Error", 2},
+        {"NEWNAME.TXT", true, "Error renaming file, changes will NOT be processed !", "File Error", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        m_ui.Clear();
+        HANDLE held = c.holdOpen ? CreateFileA(report.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                 : INVALID_HANDLE_VALUE;
+        Type(d, IDC_RECORD_FILENAME, c.typed);
+        Type(d, IDC_RECORD_TITLE, "Retitled");
+        m_ui.AnswerBox(IDYES);
+        Click(d, IDOK);
+        Pump();
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        EXPECT_TRUE(IsOpen());
+        ASSERT_EQ(m_ui.Boxes().size(), 2u);
+        EXPECT_EQ(m_ui.Boxes()[1].text, c.text);
+        EXPECT_EQ(m_ui.Boxes()[1].caption, c.caption);
+        EXPECT_EQ(m_ui.Boxes()[1].icon, static_cast<UINT>(MB_ICONHAND));
+        EXPECT_EQ(ks_test::BeepCount(m_ui), c.beeps);
+        EXPECT_EQ(Text(d, IDC_RECORD_FILENAME), "REPORT.TXT");
+        EXPECT_EQ(Contents(report), "report");
+        EXPECT_EQ(Contents(other), "other");
+        EXPECT_FALSE(Exists(m_dir + "\\NEWNAME.TXT"));
+        const FileRecord stored = Stored(n);
+        EXPECT_STREQ(stored.FileName, "REPORT.TXT");
+        EXPECT_STREQ(stored.Title, "A title");
+    }
+    EXPECT_TRUE(m_changed.empty());
+}
+
 TEST_F(RecordInterface, TouchingTheNameWithoutChangingItSavesTheOtherEdits)
 {
     ks_test::PutFile(m_dir, "A.TXT");
@@ -364,6 +424,58 @@ TEST_F(RecordInterface, MoveAndCopyRefuseATargetThatExistsAndMoveUpdatesTheLocat
     EXPECT_EQ(Text(d, IDC_RECORD_LOCATION), Stored(n).Location);
 }
 
+TEST_F(RecordInterface, MoveWritesTheLocationAndLeavesFieldEditsForTheCloseCheck)
+{
+    const std::string file = ks_test::PutFile(m_dir, "DATA.BIN", "payload");
+    const std::string other = MakeDir("files\\Other");
+    const std::int32_t n = AddRecord("DATA.BIN", m_dir);
+    ks::TDialog& d = Open(n);
+    Type(d, IDC_RECORD_TITLE, "Edited before the move");
+    m_ui.AnswerOpenFile(RealFileDialog::Driven([](HWND dialog) {
+        RealFileDialog::OpenSubdirectory(dialog, "Other");
+        RealFileDialog::Press(dialog, IDOK);
+    }));
+    Click(d, IDC_RECORD_MOVE);
+    EXPECT_FALSE(Exists(file));
+    EXPECT_EQ(Contents(other + "\\DATA.BIN"), "payload");
+    FileRecord stored = Stored(n);
+    EXPECT_EQ(Lower(stored.Location), Lower(other));
+    EXPECT_STREQ(stored.Title, "A title");
+
+    // The edit is still pending: the close check asks, and Yes writes it with the new location.
+    m_ui.AnswerBox(IDYES);
+    Click(d, IDOK);
+    Pump();
+    EXPECT_FALSE(IsOpen());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Changes have been made. Do you wish to update your database ?"});
+    stored = Stored(n);
+    EXPECT_STREQ(stored.Title, "Edited before the move");
+    EXPECT_EQ(Lower(stored.Location), Lower(other));
+}
+
+TEST_F(RecordInterface, FailedOpenClosesTheWindowAndDeleteWithNothingTickedDoesNothing)
+{
+    // A record that is not there: the engine's refusal is shown and the window goes.
+    Open(4711);
+    Pump();
+    EXPECT_FALSE(IsOpen());
+    EXPECT_EQ(m_ui.Boxes().size(), 1u);
+    EXPECT_EQ(m_app->RecordOpen, 0);
+
+    m_ui.Clear();
+    const std::string file = ks_test::PutFile(m_dir, "KEEP.ZIP", "zip");
+    const std::int32_t n = AddRecord("KEEP.ZIP", m_dir);
+    ks::TDialog& d = Open(n);
+    m_ui.OnDialog(IDD_DELETE_OPTIONS, [](ks::TDialog& options) { Click(options, IDOK); });
+    Click(d, IDC_RECORD_DELETE);
+    Pump();
+    EXPECT_TRUE(IsOpen());
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    EXPECT_EQ(Contents(file), "zip");
+    EXPECT_STREQ(Stored(n).FileName, "KEEP.ZIP");
+    EXPECT_TRUE(m_changed.empty());
+}
+
 TEST_F(RecordInterface, MoveAndCopyOfAMissingFileAreRefused)
 {
     const std::int32_t n = AddRecord("GONE.TXT", m_dir);
@@ -419,6 +531,23 @@ TEST_F(RecordInterface, RelinkRefusesAnotherRecordsNameAndToTheSameFileAsksNothi
     EXPECT_STREQ(r.FileName, "FRESH.TXT");
     EXPECT_EQ(std::string(r.Location), fresh.substr(0, fresh.rfind('\\')));
     EXPECT_EQ(Text(d, IDC_RECORD_FILENAME), "FRESH.TXT");
+
+    // Back to the first file: Cancel changes nothing; Yes puts the old file in the recycle bin.
+    m_ui.Clear();
+    choose(file);
+    m_ui.AnswerBox(IDCANCEL);
+    Click(d, IDC_RECORD_RELINK);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Would you like the old file deleted."});
+    EXPECT_TRUE(Exists(fresh));
+    EXPECT_STREQ(Stored(n).FileName, "FRESH.TXT");
+    m_ui.Clear();
+    choose(file);
+    m_ui.AnswerBox(IDYES);
+    Click(d, IDC_RECORD_RELINK);
+    EXPECT_FALSE(Exists(fresh));
+    EXPECT_TRUE(Exists(file));
+    EXPECT_STREQ(Stored(n).FileName, "MINE.TXT");
+    EXPECT_EQ(Lower(Stored(n).Location), Lower(m_dir));
 }
 
 TEST_F(RecordInterface, DeleteFileOnlyKeepsTheWindowWithTheLocationRedThenRecordDeleteCloses)
