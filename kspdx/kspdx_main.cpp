@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 
+#include "controls/date_text.h"
 #include "engine/link_protocol.h"
 #include "kspdx/engine_core.h"
 #include "kspdx/link_server.h"
@@ -23,12 +25,22 @@ LRESULT CALLBACK EngineWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(wnd, msg, wParam, lParam);
 }
 
-std::string TablePath()
+// The engine's directory with a trailing backslash: its table lies there, and the program copies a version-1
+// table there before it asks for the import (it is the program's own directory too).
+std::string EngineDir()
 {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string dir(path, length);
-    return dir.substr(0, dir.rfind('\\') + 1) + kspdx::kTableFileName;
+    return dir.substr(0, dir.rfind('\\') + 1);
+}
+
+// Imported dates are written as the program writes them: in the short date format of the profile.
+std::string ProfileDate(std::uint32_t julianDay)
+{
+    char format[11]{};
+    GetProfileStringA("intl", "sShortDate", "MM/dd/yy", format, sizeof format);
+    return FormatDate(julianDay, format[0] ? std::string_view(format) : kDefaultShortDateFormat);
 }
 
 // Names in the store differ in letter case only as the system's code page folds them.
@@ -47,8 +59,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     // A second engine finds the table held by the first and ends before it shows a window.
     kspdx::EngineCore core(SystemCaseFold());
-    if (core.OpenPath(TablePath()) != 0)
+    if (core.OpenPath(EngineDir() + kspdx::kTableFileName) != 0)
         return 2;
+    core.SetImportSource(EngineDir(), ProfileDate);
     kspdx::LinkServer server(core);
     if (!server.Create())
         return 3;
