@@ -143,7 +143,6 @@ std::int32_t MapVersion1Table(std::span<const std::uint8_t> db, std::span<const 
     if (!source[0])
         return kResultFieldName;
 
-    records.reserve(table.RecordCount());
     bool damaged = false;
     const ParadoxStatus walked = table.ForEachRecord([&](std::span<const std::uint8_t> record) {
         ImportTexts& texts = records.emplace_back();
