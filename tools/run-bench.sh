@@ -38,6 +38,7 @@ run_win() {
 run_win build/win/bench/engine_bench.exe "$(winepath_w "$top/build/win/bin/kspdx.exe")"
 engine_figures=$(cat "$out")
 run_win build/win/bench/copydata_bench.exe
+run_win build/win/bench/convert_bench.exe "$(winepath_w "$top/build/win/bin")"
 
 # Targets: a 100,000-record walk at 200,000 round trips per second or more, at least 500 durable adds per second.
 figure() { sed -n "s/^$1: //p" <<<"$engine_figures"; }
