@@ -76,7 +76,10 @@ int main(int argc, char** argv)
     for (int i = 0; i < 400 && !(main = FindWindowA(nullptr, "Filewarden (For Windows 95)")); ++i)
         std::this_thread::sleep_for(50ms);
     if (main) {
-        ks_test::BoxWatcher boxes({pi.dwProcessId, "Finished Converting"});
+        ks_test::BoxWatcherOptions options;
+        options.process_id = pi.dwProcessId;
+        options.caption = "Finished Converting";
+        ks_test::BoxWatcher boxes(options);
         const auto start = std::chrono::steady_clock::now();
         if (ks_test::StartConversion(main, oldDir + "\\Kestrum.exe", 20s) && boxes.WaitForBox(1, 300s)) {
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

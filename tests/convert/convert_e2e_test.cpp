@@ -36,7 +36,10 @@ TEST(ConvertEndToEnd, AThousandRecordsAndFilesArriveAndASearchFindsThem)
     ASSERT_TRUE(program.Started());
     HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
     ASSERT_NE(main, nullptr);
-    ks_test::BoxWatcher boxes({program.Id(), "Finished Converting"});
+    ks_test::BoxWatcherOptions options;
+    options.process_id = program.Id();
+    options.caption = "Finished Converting";
+    ks_test::BoxWatcher boxes(options);
     ASSERT_TRUE(ks_test::StartConversion(main, oldDir + "\\Kestrum.exe", 20s));
     const auto done = boxes.WaitForBox(1, 180s);
     ASSERT_TRUE(done.has_value());

@@ -2,7 +2,10 @@
 // whose store is C:\KSV1\KS_STORE, every step the user sees, and what is left on disk and in the catalogue.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cderr.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "app/ks_client.h"
 #include "resources/resource_ids.h"
 #include "tests/download/download_fixture.h"
+#include "tests/e2e/program_runner.h"
 
 namespace {
 
@@ -22,7 +26,7 @@ constexpr char kOldDir[] = "C:\\KSV1";
 constexpr char kOldStore[] = "C:\\KSV1\\KS_STORE";
 const char* const kTableFiles[] = {"filstore.db", "filstore.px", "filstore.mb"};
 
-std::string ReadFile(const std::string& path)
+std::string FileText(const std::string& path)
 {
     std::string text(256, '\0');
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -84,6 +88,7 @@ protected:
     void SetUp() override
     {
         ScratchTest::SetUp();
+        SetFirstRunAreas();
         Clean();
     }
     void TearDown() override
@@ -220,7 +225,7 @@ TEST_F(ConvertTest, ConvertsTheTableMovesTheStoreAndPointsItsRecordsAtTheNewStor
     // Records whose Location is the old store in any letter case now point at the new one; others keep theirs.
     EXPECT_EQ(Records(*app.Client), Expected(NewStore()));
     for (int i : {1, 2, 4, 5, 6}) {
-        EXPECT_EQ(ReadFile(NewStore() + "\\" + FileName(i)), "old " + FileName(i));
+        EXPECT_EQ(FileText(NewStore() + "\\" + FileName(i)), "old " + FileName(i));
         EXPECT_FALSE(ks_test::Exists(std::string(kOldStore) + "\\" + FileName(i)));
     }
     EXPECT_TRUE(ks_test::Exists(NewStore() + "\\notes.txt"));
@@ -258,9 +263,9 @@ TEST_F(ConvertTest, AFileThatCannotMoveKeepsItsRecordAtTheOldStore)
     Convert(app);
     EXPECT_TRUE(HasBox(m_ui, "Conversion Successful", "Finished Converting", MB_ICONINFORMATION));
     EXPECT_EQ(Records(*app.Client), Expected(NewStore(), {2}));
-    EXPECT_EQ(ReadFile(NewStore() + "\\file0002.zip"), "already in the new store");
-    EXPECT_EQ(ReadFile(std::string(kOldStore) + "\\file0002.zip"), "old file0002.zip");
-    EXPECT_EQ(ReadFile(NewStore() + "\\file0004.zip"), "old file0004.zip");
+    EXPECT_EQ(FileText(NewStore() + "\\file0002.zip"), "already in the new store");
+    EXPECT_EQ(FileText(std::string(kOldStore) + "\\file0002.zip"), "old file0002.zip");
+    EXPECT_EQ(FileText(NewStore() + "\\file0004.zip"), "old file0004.zip");
     EXPECT_EQ(CloseAndRun(app), 0);
 }
 
