@@ -229,6 +229,17 @@ TEST_F(ConvertTest, ConvertsTheTableMovesTheStoreAndPointsItsRecordsAtTheNewStor
         EXPECT_FALSE(ks_test::Exists(std::string(kOldStore) + "\\" + FileName(i)));
     }
     EXPECT_TRUE(ks_test::Exists(NewStore() + "\\notes.txt"));
+    // Texts as the table held them, the date in the program's short date format (MM/dd/yy in the tests), the
+    // abstract whole from the memo file.
+    FileRecord& record = app.Client->RecordBuffer;
+    ASSERT_EQ(app.Client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND), 0);
+    EXPECT_STREQ(record.DownloadDate, "02/02/95");
+    EXPECT_STREQ(record.Title, "Title 1");
+    EXPECT_STREQ(record.Keywords, "keywords 1");
+    for (int i = 2; i <= 5; ++i)
+        ASSERT_EQ(app.Client->SendEngineCommand(ENG_NEXT, ENG_END_OF_TABLE), 0);
+    EXPECT_EQ(std::string(record.Abstract), "Abstract 5" + std::string(60, 'f'));
+    record = before;
     for (const char* name : kTableFiles)
         EXPECT_FALSE(ks_test::Exists(ks_test::BinDir() + "\\" + name)) << name;
     EXPECT_EQ(ks_test::CurrentDirectory(), ks_test::BinDir());
