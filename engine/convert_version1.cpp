@@ -76,6 +76,8 @@ void ConvertStatus::Show(const char* step, const char* item) const
 {
     SetItemText(IDC_CONVERT_STEP, step);
     SetItemText(IDC_CONVERT_ITEM, item);
+    // Copying and the import run without waiting messages being processed: paint each step as it starts.
+    UpdateWindow(m_hwnd);
 }
 
 void ConvertStatus::ShowItem(const char* item) const { SetItemText(IDC_CONVERT_ITEM, item); }
