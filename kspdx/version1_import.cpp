@@ -72,7 +72,9 @@ bool FieldValue(const ParadoxTable& table, std::span<const std::uint8_t> record,
     case kPxMemo:
     case kPxFmtMemo:
     case kPxBlob:
-        return table.Memo(record, field, width, out);
+        if (!table.Memo(record, field, width, out))
+            return false;
+        break;
     case kPxShort:
     case kPxLong:
     case kPxAutoInc:

@@ -157,6 +157,20 @@ TEST_F(ReaderTest, FieldsAreFoundByNameInOtherSpellingsAndValuesBecomeText)
                                                  {"", "", "", "", "False", ""}}));
 }
 
+TEST_F(ReaderTest, ABlobAbstractStopsAtAZeroByteAndAtTheFieldWidth)
+{
+    // A record text holds no zero byte: a blob's binary tail is not part of the abstract.
+    const std::vector<PxColumn> columns = {{"FileName", 0x01, 20}, {"Abstract", 0x0D, 14}};
+    const std::vector<PxRow> rows = {{"a.zip", std::string("abc\0def", 7) + std::string(30, 'x')},
+                                     {"b.zip", std::string(2000, 'y')}};
+    Write(ks_test::WriteParadoxTable(columns, rows));
+    std::vector<ImportTexts> records;
+    ASSERT_EQ(Import(records), 0);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0][5], "abc");
+    EXPECT_EQ(records[1][5], std::string(799, 'y'));
+}
+
 TEST_F(ReaderTest, LocationsLoseATrailingBackslashButNotARoot)
 {
     auto columns = ks_test::Version1Columns();

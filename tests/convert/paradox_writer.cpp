@@ -128,7 +128,8 @@ void EncodeRow(const std::vector<PxColumn>& columns, const PxRow& row, MemoFile&
             case 0x09:
                 out[0] = static_cast<std::uint8_t>(0x80 | (value == "1"));
                 break;
-            case 0x0C: {
+            case 0x0C:
+            case 0x0D: {
                 const std::size_t leader = column.size - 10u;
                 std::memcpy(out, value.data(), std::min(leader, value.size()));
                 std::vector<std::uint8_t> tail(10, 0);
