@@ -223,10 +223,11 @@ std::int32_t EngineCore::Persist(std::span<const std::uint8_t> entry)
     return ResultFor(status);
 }
 
-void EngineCore::SetImportSource(std::string directory, DateWriter writeDate)
+void EngineCore::SetImportSource(std::string directory, DateWriter writeDate, TextRecoder recode)
 {
     m_importDirectory = std::move(directory);
     m_writeDate = std::move(writeDate);
+    m_recode = std::move(recode);
 }
 
 std::int32_t EngineCore::ImportVersion1()
@@ -235,7 +236,7 @@ std::int32_t EngineCore::ImportVersion1()
         return kResultFatal;
     std::vector<ImportTexts> records;
     const DateWriter writeDate = m_writeDate ? m_writeDate : [](std::uint32_t) { return std::string(); };
-    if (const std::int32_t result = ReadVersion1Table(m_importDirectory, writeDate, records); result != 0)
+    if (const std::int32_t result = ReadVersion1Table(m_importDirectory, writeDate, records, m_recode); result != 0)
         return result;
     if (records.empty())
         return 0;

@@ -55,8 +55,9 @@ public:
     // Runs one command; the reply is written into record in place.
     std::int32_t Execute(std::int32_t command, FileRecord& record);
 
-    // Where ENG_IMPORT_V1 finds the version-1 table (ends with a separator), and how it writes dates.
-    void SetImportSource(std::string directory, DateWriter writeDate);
+    // Where ENG_IMPORT_V1 finds the version-1 table (ends with a separator), how it writes dates and recodes
+    // texts of the table's code page.
+    void SetImportSource(std::string directory, DateWriter writeDate, TextRecoder recode = {});
 
     // ENG_SHUTDOWN was answered: the table is closed and the program may end.
     bool ShutDown() const { return m_shutDown; }
@@ -90,6 +91,7 @@ private:
     bool m_writesFailed = false;
     std::string m_importDirectory;
     DateWriter m_writeDate;
+    TextRecoder m_recode;
 
     // Walk: the slot of the current record, and the slot ENG_NEXT looks at first.
     std::size_t m_current = RecordStore::kNoSlot;

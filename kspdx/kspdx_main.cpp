@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "controls/date_text.h"
 #include "engine/link_protocol.h"
@@ -53,6 +54,26 @@ kspdx::CaseFold SystemCaseFold()
     return kspdx::CaseFold(upper);
 }
 
+// Texts of an old table come in the code page its header names (a DOS code page for many); the catalogue keeps
+// the system's ANSI code page. A code page the system does not know leaves the bytes as they stand.
+std::string ToAnsi(std::string_view text, std::uint16_t codePage)
+{
+    if (codePage == GetACP() || text.size() > 0x7FFFFFFF)
+        return std::string(text);
+    const int length = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    if (wide <= 0)
+        return std::string(text);
+    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), length, utf16.data(), wide);
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::string(text);
+    std::string ansi(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, utf16.data(), wide, ansi.data(), bytes, nullptr, nullptr);
+    return ansi;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -61,7 +82,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     kspdx::EngineCore core(SystemCaseFold());
     if (core.OpenPath(EngineDir() + kspdx::kTableFileName) != 0)
         return 2;
-    core.SetImportSource(EngineDir(), ProfileDate);
+    core.SetImportSource(EngineDir(), ProfileDate, ToAnsi);
     kspdx::LinkServer server(core);
     if (!server.Create())
         return 3;

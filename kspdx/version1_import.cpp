@@ -55,7 +55,7 @@ std::int32_t ResultFor(ParadoxStatus status)
 
 // The value of one field as text of at most width characters; false when its memo reference is damaged.
 bool FieldValue(const ParadoxTable& table, std::span<const std::uint8_t> record, const ParadoxField& field,
-                std::size_t width, const DateWriter& writeDate, std::string& out)
+                std::size_t width, const DateWriter& writeDate, const TextRecoder& recode, std::string& out)
 {
     out.clear();
     std::int64_t whole = 0;
@@ -98,6 +98,10 @@ bool FieldValue(const ParadoxTable& table, std::span<const std::uint8_t> record,
         // Times, pictures, OLE objects and raw bytes have no text a record could hold.
         break;
     }
+    const bool text = field.type == kPxAlpha || field.type == kPxMemo || field.type == kPxFmtMemo ||
+                      field.type == kPxBlob;
+    if (text && recode && table.CodePage() != 0 && !out.empty())
+        out = recode(out, table.CodePage());
     if (const std::size_t zero = out.find('\0'); zero != std::string::npos)
         out.resize(zero);
     if (out.size() > width)
@@ -124,7 +128,8 @@ std::span<const std::uint8_t> Bytes(const std::vector<char>& bytes)
 }  // namespace
 
 std::int32_t MapVersion1Table(std::span<const std::uint8_t> db, std::span<const std::uint8_t> mb,
-                              const DateWriter& writeDate, std::vector<ImportTexts>& records)
+                              const DateWriter& writeDate, std::vector<ImportTexts>& records,
+                              const TextRecoder& recode)
 {
     records.clear();
     ParadoxTable table;
@@ -149,7 +154,8 @@ std::int32_t MapVersion1Table(std::span<const std::uint8_t> db, std::span<const 
     const ParadoxStatus walked = table.ForEachRecord([&](std::span<const std::uint8_t> record) {
         ImportTexts& texts = records.emplace_back();
         for (std::size_t i = 0; i < kTextFieldCount; ++i) {
-            if (source[i] && !FieldValue(table, record, *source[i], kTextFields[i].size - 1, writeDate, texts[i])) {
+            if (source[i] && !FieldValue(table, record, *source[i], kTextFields[i].size - 1, writeDate, recode,
+                                            texts[i])) {
                 damaged = true;
                 return false;
             }
@@ -166,7 +172,8 @@ std::int32_t MapVersion1Table(std::span<const std::uint8_t> db, std::span<const 
     return 0;
 }
 
-std::int32_t ReadVersion1Table(const std::string& dir, const DateWriter& writeDate, std::vector<ImportTexts>& records)
+std::int32_t ReadVersion1Table(const std::string& dir, const DateWriter& writeDate, std::vector<ImportTexts>& records,
+                               const TextRecoder& recode)
 {
     records.clear();
     const auto db = ReadWhole(dir + kVersion1Table);
@@ -174,7 +181,7 @@ std::int32_t ReadVersion1Table(const std::string& dir, const DateWriter& writeDa
         return kResultTableNotFound;
     const auto mb = ReadWhole(dir + kVersion1Memo);
     const std::vector<char> none;
-    return MapVersion1Table(Bytes(*db), Bytes(mb ? *mb : none), writeDate, records);
+    return MapVersion1Table(Bytes(*db), Bytes(mb ? *mb : none), writeDate, records, recode);
 }
 
 }  // namespace kspdx

@@ -12,6 +12,7 @@
 
 #include "app/ks_client.h"
 #include "resources/resource_ids.h"
+#include "tests/convert/paradox_writer.h"
 #include "tests/download/download_fixture.h"
 #include "tests/e2e/program_runner.h"
 
@@ -320,6 +321,30 @@ TEST_F(ConvertTest, ADamagedOrTruncatedTableAddsNothing)
         EXPECT_TRUE(ks_test::Exists(ks_test::BinDir() + "\\filstore.db")) << "the copied table stays";
         EXPECT_EQ(CloseAndRun(app), 0);
     }
+}
+
+TEST_F(ConvertTest, TextsOfATableInADosCodePageArriveInTheProgramsCodePage)
+{
+    // A 4.x table names DOS code page 437, where 0x82 is e acute (0xE9 in the Western ANSI code page).
+    ASSERT_EQ(GetACP(), 1252u) << "the test prefix runs the Western code page";
+    MakeOldInstall(true, {});
+    const auto files = ks_test::WriteParadoxTable(
+        {{"FileName", 0x01, 20}, {"Title", 0x01, 20}, {"Location", 0x01, 40}, {"Abstract", 0x0C, 12}},
+        {{"menu.txt", "Caf\x82", kOldStore, "R\x82sum\x82 du caf\x82"}});
+    for (const auto& [name, bytes] : {std::pair{"filstore.db", &files.db}, std::pair{"filstore.mb", &files.mb}}) {
+        PutFile(kOldDir, name, std::string(bytes->begin(), bytes->end()));
+    }
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    ChooseOldProgram();
+    Convert(app);
+    EXPECT_TRUE(HasBox(m_ui, "Conversion Successful", "Finished Converting", MB_ICONINFORMATION));
+    FileRecord& record = app.Client->RecordBuffer;
+    ASSERT_EQ(app.Client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND), 0);
+    EXPECT_STREQ(record.Title, "Caf\xE9");
+    EXPECT_STREQ(record.Abstract, "R\xE9sum\xE9 du caf\xE9");
+    EXPECT_EQ(std::string(record.Location), NewStore());
+    EXPECT_EQ(CloseAndRun(app), 0);
 }
 
 TEST_F(ConvertTest, AnOpenRecordACancelAndAFailedPickerStopBeforeAnythingChanges)

@@ -171,6 +171,39 @@ TEST_F(ReaderTest, ABlobAbstractStopsAtAZeroByteAndAtTheFieldWidth)
     EXPECT_EQ(records[1][5], std::string(799, 'y'));
 }
 
+TEST_F(ReaderTest, TextsAreRecodedFromTheCodePageTheTableNames)
+{
+    // Our writer's 4.x tables name DOS code page 437, where 0x82 is e acute; version 3 tables name none.
+    const std::vector<PxColumn> columns = {{"FileName", 0x01, 20}, {"Date", 0x02, 4}, {"Title", 0x01, 20},
+                                           {"Abstract", 0x0C, 12}};
+    const std::vector<PxRow> rows = {{"caf\x82.zip", "1996-12-25", "Caf\x82", "R\x82sum\x82 of the caf\x82"}};
+    std::vector<std::uint16_t> pages;
+    const kspdx::TextRecoder recode = [&](std::string_view text, std::uint16_t page) {
+        pages.push_back(page);
+        std::string out(text);
+        std::replace(out.begin(), out.end(), '\x82', '\xE9');
+        return out;
+    };
+    for (int version : {9, 4}) {
+        SCOPED_TRACE(version);
+        pages.clear();
+        ks_test::PxWriteOptions options;
+        options.version = version;
+        Write(ks_test::WriteParadoxTable(columns, rows, {}, options));
+        std::vector<ImportTexts> records;
+        ASSERT_EQ(kspdx::ReadVersion1Table(m_dir.string() + "/", UsDate, records, recode), 0);
+        ASSERT_EQ(records.size(), 1u);
+        if (version == 9) {
+            EXPECT_EQ(records[0], (ImportTexts{"caf\xE9.zip", "12/25/1996", "Caf\xE9", "", "",
+                                               "R\xE9sum\xE9 of the caf\xE9"}));
+            EXPECT_EQ(pages, (std::vector<std::uint16_t>{437, 437, 437}));
+        } else {
+            EXPECT_EQ(records[0][2], "Caf\x82");
+            EXPECT_TRUE(pages.empty());
+        }
+    }
+}
+
 TEST_F(ReaderTest, LocationsLoseATrailingBackslashButNotARoot)
 {
     auto columns = ks_test::Version1Columns();
