@@ -12,8 +12,9 @@
 // Values: alphanumeric fields as they stand (an alphanumeric date is kept as its text); a date field in the
 // program's short date format; memo and blob fields from the memo file; numbers in decimal, logical fields as
 // "True"/"False". Alphanumeric, memo and blob texts of a table that names its code page (version 4.0 on) are
-// recoded from it by the caller's recoder, when one is given. Every text is cut at its record field's width, and at a zero byte. A Location keeps no
-// trailing backslash (beyond a drive's root), as every writer of the catalogue stores it.
+// recoded from it by the caller's recoder, when one is given. Every text is cut at its record field's width,
+// and at a zero byte. A Location keeps no trailing backslash (beyond a drive's root), as every writer of the
+// catalogue stores it.
 #pragma once
 
 #include "engine/file_record.h"

@@ -10,7 +10,8 @@ namespace ks_test {
 
 struct PxColumn {
     std::string name;
-    std::uint8_t type;   // 0x01 alpha, 0x02 date, 0x03 short, 0x04 long, 0x06 number, 0x09 logical, 0x0C memo, 0x0D blob
+    // 0x01 alpha, 0x02 date, 0x03 short, 0x04 long, 0x06 number, 0x09 logical, 0x0C memo, 0x0D blob
+    std::uint8_t type;
     std::uint8_t size;   // bytes in the record; a memo's size includes its 10-byte tail
 };
 
