@@ -31,6 +31,7 @@ const ks::TResponse<KsClient> KsClient::Responses[] = {
     ks::Command(CM_FILES_DOWNLOADED, &KsClient::CmFilesDownloaded),
     ks::Command(CM_STORED_FILES, &KsClient::CmStoredFiles),
     ks::Command(CM_DOWNLOAD_AREAS, &KsClient::CmDownloadAreas),
+    ks::Command(CM_CONVERT, &KsClient::ConvertVersion1),
 };
 
 const char* EngineErrorText(std::int32_t code)

@@ -31,6 +31,10 @@ public:
     bool OnCommand(UINT id, UINT notify, HWND control) override;
     bool HandlesCommand(UINT id) const override;
 
+    // Command 311: copies a version-1 installation's table into ProgramDir, has the engine import it, moves the
+    // old stored files into KS_STORE and points the records at them (engine/convert_version1.cpp).
+    void ConvertVersion1();
+
     // The shared record every window fills and reads; walkers save and restore it around their work.
     FileRecord RecordBuffer{};
 

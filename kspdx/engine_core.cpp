@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace kspdx {
 namespace {
@@ -52,7 +53,7 @@ std::int32_t EngineCore::Execute(std::int32_t command, FileRecord& record)
         case ENG_SHUTDOWN:
             return Shutdown();
         case ENG_IMPORT_V1:
-            return kResultTableNotFound;
+            return ImportVersion1();
         case ENG_COUNT:
             return Count(record);
         case ENG_FIRST:
@@ -220,6 +221,60 @@ std::int32_t EngineCore::Persist(std::span<const std::uint8_t> entry)
     if (m_file->Truncate(end) != IoStatus::kOk || m_file->Flush() != IoStatus::kOk)
         m_writesFailed = true;
     return ResultFor(status);
+}
+
+void EngineCore::SetImportSource(std::string directory, DateWriter writeDate, TextRecoder recode)
+{
+    m_importDirectory = std::move(directory);
+    m_writeDate = std::move(writeDate);
+    m_recode = std::move(recode);
+}
+
+std::int32_t EngineCore::ImportVersion1()
+{
+    if (m_writesFailed)
+        return kResultFatal;
+    std::vector<ImportTexts> records;
+    const DateWriter writeDate = m_writeDate ? m_writeDate : [](std::uint32_t) { return std::string(); };
+    if (const std::int32_t result = ReadVersion1Table(m_importDirectory, writeDate, records, m_recode); result != 0)
+        return result;
+    if (records.empty())
+        return 0;
+    const std::int32_t first = m_store.HighestNumber();
+    if (static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - first) < records.size())
+        return kResultTableFull;
+
+    // Everything that allocates comes before the disk is touched: the texts, the records' room in the store
+    // and the entries, which go to the disk as one append between an import entry and its end entry.
+    std::vector<RecordStore::Pending> pending;
+    pending.reserve(records.size());
+    std::vector<std::uint8_t> entries;
+    const auto count = static_cast<std::int32_t>(records.size());
+    try {
+        m_store.Reserve(records.size());
+        const auto start = m_entry.ImportStart(count);
+        entries.insert(entries.end(), start.begin(), start.end());
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            RecordTexts texts;
+            for (std::size_t f = 0; f < kTextFieldCount; ++f)
+                texts[f] = records[i][f];
+            pending.push_back(m_store.Prepare(texts));
+            const auto put = m_entry.Put(first + 1 + static_cast<std::int32_t>(i), texts);
+            entries.insert(entries.end(), put.begin(), put.end());
+        }
+        const auto end = m_entry.ImportEnd(count);
+        entries.insert(entries.end(), end.begin(), end.end());
+    } catch (const std::bad_alloc&) {
+        m_store.Abandon(pending);
+        return kResultOutOfMemory;
+    }
+    if (const std::int32_t result = Persist(entries); result != 0) {
+        m_store.Abandon(pending);
+        return result;
+    }
+    for (std::size_t i = 0; i < pending.size(); ++i)
+        m_store.CommitAdd(first + 1 + static_cast<std::int32_t>(i), pending[i]);
+    return 0;
 }
 
 std::int32_t EngineCore::Shutdown()

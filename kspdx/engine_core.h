@@ -5,6 +5,7 @@
 #include "kspdx/record_store.h"
 #include "kspdx/table_file.h"
 #include "kspdx/table_log.h"
+#include "kspdx/version1_import.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,7 +33,9 @@ namespace kspdx {
 //   ENG_UPDATE, ENG_DELETE: 104 with no open record, 89 when it was deleted. ENG_CLOSE always gives 0.
 //   ENG_OPEN with an unknown number: 89, and no record is open afterwards.
 //   ENG_FIND_NAME_OPEN answers as ENG_FIND_NAME does, whether or not a record is open.
-//   ENG_IMPORT_V1: 120 until version-1 import exists. Unknown commands: 33.
+//   ENG_IMPORT_V1: adds the records of the version-1 table in the import directory as new records, in table
+//   order, all of them or none (see version1_import.h for the mapping and its results). The reply record is
+//   left as sent. Unknown commands: 33.
 //   A write the disk refused: 41 when it is full, 126 otherwise; if the refused change cannot be taken back
 //   off the disk either, every later change gives 79 (reads go on) until the engine is restarted.
 //   128 when record numbers have run out. 40 when memory ran out (nothing changed).
@@ -52,6 +55,10 @@ public:
     // Runs one command; the reply is written into record in place.
     std::int32_t Execute(std::int32_t command, FileRecord& record);
 
+    // Where ENG_IMPORT_V1 finds the version-1 table (ends with a separator), how it writes dates and recodes
+    // texts of the table's code page.
+    void SetImportSource(std::string directory, DateWriter writeDate, TextRecoder recode = {});
+
     // ENG_SHUTDOWN was answered: the table is closed and the program may end.
     bool ShutDown() const { return m_shutDown; }
 
@@ -67,6 +74,7 @@ private:
     std::int32_t Update(FileRecord& record);
     std::int32_t Delete();
     std::int32_t Shutdown();
+    std::int32_t ImportVersion1();
 
     // The open record's slot, or the result to give when there is none.
     std::int32_t OpenSlot(std::size_t& slot) const;
@@ -81,6 +89,9 @@ private:
     std::uint64_t m_dropped = 0;
     bool m_shutDown = false;
     bool m_writesFailed = false;
+    std::string m_importDirectory;
+    DateWriter m_writeDate;
+    TextRecoder m_recode;
 
     // Walk: the slot of the current record, and the slot ENG_NEXT looks at first.
     std::size_t m_current = RecordStore::kNoSlot;

@@ -109,6 +109,22 @@ void RecordStore::Abandon(Pending& pending) noexcept
         m_names.erase(pending.name);
 }
 
+void RecordStore::Reserve(std::size_t count)
+{
+    m_slots.reserve(m_slots.size() + count);
+    m_names.reserve(m_names.size() + count);
+}
+
+void RecordStore::Abandon(std::span<Pending> pendings) noexcept
+{
+    // Count every use first: a name's entry then goes only with the last of the changes that share it.
+    for (Pending& pending : pendings)
+        ++pending.name->second;
+    for (Pending& pending : pendings)
+        if (--pending.name->second == 0)
+            m_names.erase(pending.name);
+}
+
 void RecordStore::CommitAdd(std::int32_t number, Pending& pending) noexcept
 {
     ++pending.name->second;

@@ -68,6 +68,11 @@ public:
     // than its field and hold no zero byte.
     Pending Prepare(const RecordTexts& texts);
     void Abandon(Pending& pending) noexcept;
+    // Several changes prepared in a row: call Reserve(count) first, so that no Prepare moves what an earlier
+    // Pending refers to and the CommitAdds do not allocate; drop them all at once with this Abandon, since
+    // several may share one file name.
+    void Reserve(std::size_t count);
+    void Abandon(std::span<Pending> pendings) noexcept;
     // number must be above HighestNumber().
     void CommitAdd(std::int32_t number, Pending& pending) noexcept;
     void CommitUpdate(std::size_t slot, Pending& pending) noexcept;

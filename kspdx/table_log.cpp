@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace kspdx {
@@ -13,6 +16,8 @@ namespace {
 constexpr std::uint8_t kMagic[8] = {'K', 'S', 'T', 'A', 'B', 'L', 'E', 0x1A};
 constexpr std::uint8_t kPutTag = 1;
 constexpr std::uint8_t kDeleteTag = 2;
+constexpr std::uint8_t kImportStartTag = 3;
+constexpr std::uint8_t kImportEndTag = 4;
 constexpr std::size_t kDeletePayloadSize = 1 + 4;
 // Replay reads the file in pieces of this size; it holds at least two whole entries.
 constexpr std::size_t kReadChunk = 256 * 1024;
@@ -73,8 +78,10 @@ bool DecodePayload(std::span<const std::uint8_t> payload, Change& change)
     change.number = static_cast<std::int32_t>(Get32(at + 1));
     if (change.number <= 0)
         return false;
-    if (tag == kDeleteTag) {
-        change.kind = Change::Kind::kDelete;
+    if (tag == kDeleteTag || tag == kImportStartTag || tag == kImportEndTag) {
+        change.kind = tag == kDeleteTag        ? Change::Kind::kDelete
+                      : tag == kImportStartTag ? Change::Kind::kImportStart
+                                               : Change::Kind::kImportEnd;
         return in.AtEnd();
     }
     if (tag != kPutTag)
@@ -97,6 +104,8 @@ bool DecodePayload(std::span<const std::uint8_t> payload, Change& change)
 // Applies one sound entry; false when it does not fit the records replayed so far.
 bool Apply(const Change& change, RecordStore& store)
 {
+    if (change.kind == Change::Kind::kImportStart || change.kind == Change::Kind::kImportEnd)
+        return false;
     if (change.kind == Change::Kind::kDelete) {
         const std::size_t slot = store.Find(change.number);
         if (slot == RecordStore::kNoSlot)
@@ -230,6 +239,20 @@ std::span<const std::uint8_t> EntryBuilder::Delete(std::int32_t number)
     return Seal(kDeletePayloadSize);
 }
 
+std::span<const std::uint8_t> EntryBuilder::ImportStart(std::int32_t count)
+{
+    m_bytes[kFrameSize] = kImportStartTag;
+    Put32(m_bytes.data() + kFrameSize + 1, static_cast<std::uint32_t>(count));
+    return Seal(kDeletePayloadSize);
+}
+
+std::span<const std::uint8_t> EntryBuilder::ImportEnd(std::int32_t count)
+{
+    m_bytes[kFrameSize] = kImportEndTag;
+    Put32(m_bytes.data() + kFrameSize + 1, static_cast<std::uint32_t>(count));
+    return Seal(kDeletePayloadSize);
+}
+
 std::span<const std::uint8_t> EntryBuilder::Seal(std::size_t payloadSize)
 {
     Put32(m_bytes.data(), static_cast<std::uint32_t>(payloadSize));
@@ -275,22 +298,66 @@ LoadResult LoadTable(TableFile& file, RecordStore& store)
     ChunkReader reader(file);
     bool readFailed = false;
     std::uint64_t pos = kHeaderSize;
+    // An import being replayed: where it starts, its record count and its records, held until its end entry.
+    struct OpenImport {
+        std::uint64_t start = 0;
+        std::int32_t count = 0;
+        std::int32_t lastNumber = 0;
+        std::vector<std::pair<std::int32_t, std::array<std::string, kTextFieldCount>>> puts;
+    };
+    std::optional<OpenImport> import;
     while (pos < size) {
         const auto bytes = reader.At(pos, kMaxEntrySize + 1, readFailed);
         if (readFailed)
             return {kResultSystemError, 0};
         const DecodedEntry entry = DecodeEntry(bytes);
         if (entry.state == EntryState::kSound) {
-            if (!Apply(entry.change, store))
+            const Change& change = entry.change;
+            if (change.kind == Change::Kind::kImportStart) {
+                if (import)
+                    return {kResultTableCorrupted, 0};
+                import.emplace();
+                import->start = pos;
+                import->count = change.number;
+                import->lastNumber = store.HighestNumber();
+            } else if (import && change.kind == Change::Kind::kPut) {
+                // An import only adds, each record numbered above the one before.
+                if (change.number <= import->lastNumber ||
+                    import->puts.size() >= static_cast<std::size_t>(import->count))
+                    return {kResultTableCorrupted, 0};
+                import->lastNumber = change.number;
+                auto& put = import->puts.emplace_back();
+                put.first = change.number;
+                for (std::size_t i = 0; i < kTextFieldCount; ++i)
+                    put.second[i].assign(change.texts[i]);
+            } else if (import && change.kind == Change::Kind::kImportEnd) {
+                if (change.number != import->count || import->puts.size() != static_cast<std::size_t>(import->count))
+                    return {kResultTableCorrupted, 0};
+                for (const auto& [number, texts] : import->puts) {
+                    Change put{Change::Kind::kPut, number, {}};
+                    for (std::size_t i = 0; i < kTextFieldCount; ++i)
+                        put.texts[i] = texts[i];
+                    Apply(put, store);
+                }
+                import.reset();
+            } else if (import || !Apply(change, store)) {
                 return {kResultTableCorrupted, 0};
+            }
             pos += entry.size;
             continue;
         }
         if (entry.state == EntryState::kMalformed || !TornTail(bytes, size - pos))
             return {kResultTableCorrupted, 0};
-        if (std::int32_t code = CutTo(file, pos); code != 0)
+        const std::uint64_t cut = import ? import->start : pos;
+        if (std::int32_t code = CutTo(file, cut); code != 0)
             return {code, 0};
-        return {0, size - pos};
+        return {0, size - cut};
+    }
+    if (import) {
+        // The engine stopped before the import was complete: it never happened.
+        if (std::int32_t code = CutTo(file, import->start); code != 0)
+            return {code, 0};
+        return {0, size - import->start};
     }
     return {0, 0};
 }

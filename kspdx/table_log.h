@@ -14,10 +14,16 @@
 //                    Title, Keywords, Location, Abstract), each a u16 length and its bytes: no terminator,
 //                    none of the undefined bytes after it
 //            delete: u8 2, i32 record number
+//            import: u8 3, i32 count n > 0: the next n entries are puts of new records that count only once
+//                    the closing entry below follows them; a log that ends before it has never held them
+//            import end: u8 4, i32 the same n
 //
 // Replay: a put whose number is above every earlier put's adds a record; any other put rewrites a live
 // record. A delete removes a live record. Numbers are never reused: the next record is numbered one above the
 // highest number any put carried, so deleting the last record and restarting does not free its number.
+//
+// An import is written with one append and one flush, so a crash half way leaves a prefix of it at the end
+// of the file; replay cuts such an unfinished import away, durably, before anything new is appended.
 //
 // Recovery: only the last entry can be incomplete, since each is flushed before the next is written. An entry
 // that runs past the end of the file or fails its checksum is a torn tail and is cut away, durably, before
@@ -61,6 +67,8 @@ class EntryBuilder {
 public:
     std::span<const std::uint8_t> Put(std::int32_t number, const RecordTexts& texts);
     std::span<const std::uint8_t> Delete(std::int32_t number);
+    std::span<const std::uint8_t> ImportStart(std::int32_t count);
+    std::span<const std::uint8_t> ImportEnd(std::int32_t count);
 
 private:
     std::span<const std::uint8_t> Seal(std::size_t payloadSize);
@@ -76,9 +84,9 @@ enum class EntryState {
 };
 
 struct Change {
-    enum class Kind { kPut, kDelete };
+    enum class Kind { kPut, kDelete, kImportStart, kImportEnd };
     Kind kind = Kind::kPut;
-    std::int32_t number = 0;
+    std::int32_t number = 0;  // the record's number; an import's record count
     RecordTexts texts{};  // views into the decoded bytes; puts only
 };
 

@@ -205,6 +205,11 @@
 #define IDC_ABORT_FRAME         100     // placeholder the gauge is laid over
 #define IDC_ABORT_GAUGE         1033
 
+// ---- Conversion status (dialog 9) ----
+#define IDD_CONVERT_STATUS      9
+#define IDC_CONVERT_STEP        101     // the step under way
+#define IDC_CONVERT_ITEM        102     // the file or record it works on
+
 // ---- Program window messages (above WM_USER = 1024) ----
 #define WM_ABORTREQUEST         1026
 #define WM_OPENRECORD           1034

@@ -38,6 +38,7 @@ run_win() {
 run_win build/win/bench/engine_bench.exe "$(winepath_w "$top/build/win/bin/kspdx.exe")"
 engine_figures=$(cat "$out")
 run_win build/win/bench/copydata_bench.exe
+run_win build/win/bench/convert_bench.exe "$(winepath_w "$top/build/win/bin")"
 
 # The Search Interface over 100,000 records, from a folder laid out as the program's (the table is written there).
 run_win build/win/bench/search/search_bench.exe
