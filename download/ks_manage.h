@@ -24,6 +24,8 @@ public:
     const char* CurrentAreaPath() const { return m_areaPath; }
 
     bool OnCommand(UINT id, UINT notify, HWND control) override;
+    // The close check: a window whose examined program still runs offers to end it and stays open.
+    bool CanClose() override;
 
 protected:
     void SetupWindow() override;
@@ -31,6 +33,7 @@ protected:
 private:
     void CmArea(int area);
     void CmStore();
+    void CmExamine();
     void CmHelp();
     void ClearFileInfo();
 

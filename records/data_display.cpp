@@ -10,6 +10,7 @@
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
+#include "examine/examine.h"
 #include "examine/path_select.h"
 #include "framework/file_dialog.h"
 #include "framework/ui.h"
@@ -179,8 +180,10 @@ bool DataDisplay::CanClose()
         return false;
     }
     // While an examined file's program runs the window stays; the examine workflow offers to end it.
-    if (app && app->Examining)
+    if (app && app->Examining) {
+        ExamineExitGuard(m_hwnd);
         return false;
+    }
     if (!m_client)
         return result;
     auto modified = [this](int id) { return SendDlgItemMessageA(m_hwnd, id, EM_GETMODIFY, 0, 0) != 0; };
@@ -254,6 +257,30 @@ void DataDisplay::CmCancel()
     // While an examined file's program runs the window stays; the examine workflow offers to end it.
     if (!app->Examining)
         Destroy(IDCANCEL);
+    else
+        ExamineExitGuard(m_hwnd);
+}
+
+void DataDisplay::CmExamine()
+{
+    if (!m_client)
+        return;
+    const std::string location = Record().Location;
+    const std::string name = Record().FileName;
+    const bool nameUnchanged = NameUnchanged();
+    const bool found = Exists(JoinPath(location, name));
+    HWND owner = m_hwnd;
+    // Only copies are used from here on: the run waits, and this window stays live meanwhile.
+    ExamineFile(owner, location.c_str(), name.c_str(), [owner, nameUnchanged, found] {
+        const char* problem = !nameUnchanged ? "The filename on disk is different to the filename in the database."
+                               : !found      ? "The file on the disk could not be located."
+                                             : nullptr;
+        if (!problem)
+            return true;
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(owner, problem, "Processing Problem", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    });
 }
 
 std::string DataDisplay::BrowseDirectory(const char* title)

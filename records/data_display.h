@@ -41,7 +41,7 @@ private:
     void CmMove();
     void CmRelink();
     void CmDelete();
-    void CmExamine() {}
+    void CmExamine();
     void CmHelp();
 
     // The Filename field as typed.
