@@ -105,7 +105,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
                                 nullptr);
     g_font = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
     SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
-    SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
+    SendMessageA(edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     const std::string text = path.empty() ? std::string("No file was given to show.") : Contents(path);
     SetWindowTextA(edit, text.c_str());
     RECT client;
