@@ -40,8 +40,8 @@ void SelectFiles(HWND dialog, const std::vector<std::string>& names)
     SendMessageA(list, LB_SETSEL, FALSE, -1);
     bool first = true;
     for (const std::string& name : names) {
-        const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(name.c_str()));
+        const LRESULT index =
+            SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
         ASSERT_NE(index, LB_ERR) << name;
         SendMessageA(list, LB_SETSEL, TRUE, index);
         if (first)
@@ -56,11 +56,12 @@ void ClickNow(HWND dialog, int id)
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// Sets a check box as the user's click leaves it, then lets the dialog hear the click.
+// Clicks a radio button or check box as the user does (the button changes, the dialog hears the click) unless
+// it already is as wanted.
 void ClickCheck(ks::TDialog& d, int id, bool checked)
 {
-    CheckDlgButton(d.GetHandle(), id, checked ? BST_CHECKED : BST_UNCHECKED);
-    ks_test::Click(d, id);
+    if ((IsDlgButtonChecked(d.GetHandle(), id) == BST_CHECKED) != checked)
+        SendMessageA(d.GetItem(id), BM_CLICK, 0, 0);
 }
 
 class ExamineDialog : public ks_test::ExamineFixture {
@@ -123,9 +124,9 @@ TEST_F(ExamineDialog, ListsTheFilesLeftAndEndsOnlyByClose)
     ks_test::PutFile(m_dir, "PROGRAM.DAT", "data");
     bool checked = false;
     const INT_PTR result = Run([&](HWND d) {
-        EXPECT_EQ(ListEntries(d, IDC_EXAMINE_FILE_LIST), (std::vector<std::string>{"PROGRAM.DAT", "README.TXT"}));
+        EXPECT_EQ(ListEntries(d, IDC_EXAMINE_FILE_LIST), (std::vector<std::string> {"PROGRAM.DAT", "README.TXT"}));
         for (int id : {IDC_EXAMINE_EXAMINE, IDC_EXAMINE_COPY, IDC_EXAMINE_INSTALL, IDCANCEL, IDC_EXAMINE_HELP,
-                       IDC_EXAMINE_FILE_LIST, IDC_EXAMINE_DIR_LIST})
+                 IDC_EXAMINE_FILE_LIST, IDC_EXAMINE_DIR_LIST})
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, id))) << id;
         for (int id : {IDOK, IDC_EXAMINE_FILE_NAME, IDC_EXAMINE_TYPE_LIST, IDC_EXAMINE_DRIVE_LIST})
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, id))) << id;
@@ -133,7 +134,7 @@ TEST_F(ExamineDialog, ListsTheFilesLeftAndEndsOnlyByClose)
         SelectFiles(d, {"README.TXT"});
         ClickNow(d, IDOK);
         SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_EXAMINE_FILE_LIST, LBN_DBLCLK),
-                     reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_EXAMINE_FILE_LIST)));
+            reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_EXAMINE_FILE_LIST)));
         ks_test::PumpUntil([] { return false; }, 200);
         EXPECT_TRUE(IsWindow(d));
         ClickNow(d, IDC_EXAMINE_HELP);
@@ -171,13 +172,13 @@ TEST_F(ExamineDialog, ExamineTakesExactlyOneFileAndExpandsACompressedOne)
     AnswerInput("");
     AnswerInput("e");
     Run([&](HWND d) {
-        ClickNow(d, IDC_EXAMINE_EXAMINE);  // nothing selected
+        ClickNow(d, IDC_EXAMINE_EXAMINE); // nothing selected
         SelectFiles(d, {"A.QQQ", "B.QQQ"});
         ClickNow(d, IDC_EXAMINE_EXAMINE);
         SelectFiles(d, {"SETUP.EX_"});
-        ClickNow(d, IDC_EXAMINE_EXAMINE);  // an empty answer
-        EXPECT_TRUE(ks_test::FilesIn(m_dir) == (std::vector<std::string>{"A.QQQ", "B.QQQ", "SETUP.EX_"}));
-        ClickNow(d, IDC_EXAMINE_EXAMINE);  // answered "e"
+        ClickNow(d, IDC_EXAMINE_EXAMINE); // an empty answer
+        EXPECT_TRUE(ks_test::FilesIn(m_dir) == (std::vector<std::string> {"A.QQQ", "B.QQQ", "SETUP.EX_"}));
+        ClickNow(d, IDC_EXAMINE_EXAMINE); // answered "e"
         RealFileDialog::Press(d, IDCANCEL);
     });
     const std::vector<Shown> boxes = m_ui.Boxes();
@@ -194,17 +195,19 @@ TEST_F(ExamineDialog, ExamineTakesExactlyOneFileAndExpandsACompressedOne)
     EXPECT_EQ(ks_test::ReadFileText(m_dir + "\\SETUP.EXe"), LzOriginal());
     ASSERT_EQ(Starts().size(), 1u);
     EXPECT_EQ(Starts()[0].text, ks_test::BinDir() + "\\ksview.exe " + m_dir + "\\SETUP.EXe");
-    for (const Shown& s : m_ui.Of(Shown::Kind::Dialog))
-        if (s.dialogId == IDD_INPUT_DIALOG)
+    for (const Shown& s : m_ui.Of(Shown::Kind::Dialog)) {
+        if (s.dialogId == IDD_INPUT_DIALOG) {
             EXPECT_EQ(s.caption, "This is possibly a Windows compressed file");
+        }
+    }
 }
 
 TEST_F(ExamineDialog, CopyingThreeFilesWhereTheSecondExistsAsksAboutIt)
 {
     struct Case {
         int answer;
-        const char* second;  // the destination's B2.TXT afterwards
-        bool third;          // C3.TXT copied
+        const char* second; // the destination's B2.TXT afterwards
+        bool third; // C3.TXT copied
     } cases[] = {
         {IDYES, "new b2", true},
         {IDNO, "old b2", true},
@@ -250,11 +253,13 @@ TEST_F(ExamineDialog, ACompressedFileIsCopiedExpandedUnderItsCompletedUpperCaseN
         ClickNow(d, IDC_EXAMINE_COPY);
         RealFileDialog::Press(d, IDCANCEL);
     });
-    EXPECT_EQ(ks_test::FilesIn(m_dest), std::vector<std::string>{"SETUP.EXE"});
+    EXPECT_EQ(ks_test::FilesIn(m_dest), std::vector<std::string> {"SETUP.EXE"});
     EXPECT_EQ(ks_test::ReadFileText(m_dest + "\\SETUP.EXE"), LzOriginal());
-    for (const Shown& s : m_ui.Of(Shown::Kind::Dialog))
-        if (s.dialogId == IDD_INPUT_DIALOG)
+    for (const Shown& s : m_ui.Of(Shown::Kind::Dialog)) {
+        if (s.dialogId == IDD_INPUT_DIALOG) {
             EXPECT_EQ(s.caption, "SETUP.EX_");
+        }
+    }
     EXPECT_TRUE(m_ui.Boxes().empty());
 }
 
@@ -266,15 +271,16 @@ TEST_F(ExamineDialog, InstallOptionsStartOnTheStartMenuAndANewFolderNeedsANameAn
         for (int id : {IDC_INSTALL_START_MENU, IDC_INSTALL_IN_START_MENU, IDC_INSTALL_APPS_DOCS_ONLY})
             EXPECT_EQ(IsDlgButtonChecked(h, id), BST_CHECKED) << id;
         for (int id : {IDC_INSTALL_PLACE_LABEL, IDC_INSTALL_NAME_LABEL, IDC_INSTALL_FOLDER_NAME,
-                       IDC_INSTALL_IN_START_MENU, IDC_INSTALL_ON_DESKTOP})
+                 IDC_INSTALL_IN_START_MENU, IDC_INSTALL_ON_DESKTOP})
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(h, id))) << id;
         ClickCheck(d, IDC_INSTALL_NEW_FOLDER, true);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_INSTALL_FOLDER_NAME)));
-        ks_test::Click(d, IDOK);  // no name
+        EXPECT_NE(IsDlgButtonChecked(h, IDC_INSTALL_START_MENU), BST_CHECKED);
+        ks_test::Click(d, IDOK); // no name
         ASSERT_TRUE(IsWindow(h));
         EXPECT_EQ(GetFocus(), GetDlgItem(h, IDC_INSTALL_FOLDER_NAME));
         SetDlgItemTextA(h, IDC_INSTALL_FOLDER_NAME, "My Tools");
-        ClickCheck(d, IDC_INSTALL_IN_START_MENU, false);  // neither place ticked
+        ClickCheck(d, IDC_INSTALL_IN_START_MENU, false); // neither place ticked
         ks_test::Click(d, IDOK);
         ASSERT_TRUE(IsWindow(h));
         ClickCheck(d, IDC_INSTALL_ON_DESKTOP, true);
@@ -284,9 +290,9 @@ TEST_F(ExamineDialog, InstallOptionsStartOnTheStartMenuAndANewFolderNeedsANameAn
     GpInstall options(nullptr);
     ASSERT_EQ(options.Execute(), IDOK);
     EXPECT_TRUE(checked);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{
-                              "Please enter a name for the new folder you wish to add.",
-                              "You have requested a new folder, but you donot have a destination for it selected."}));
+    EXPECT_EQ(BoxTexts(),
+        (std::vector<std::string> {"Please enter a name for the new folder you wish to add.",
+            "You have requested a new folder, but you donot have a destination for it selected."}));
     ASSERT_EQ(m_ui.Boxes().size(), 2u);
     EXPECT_EQ(m_ui.Boxes()[0].caption, "Enter folder name");
     EXPECT_EQ(m_ui.Boxes()[1].caption, "Select Destination");
@@ -307,7 +313,7 @@ TEST_F(ExamineDialog, InstallingMakesShortcutsThatLeadToTheCopiesOnlyForFilesAPr
         bool newFolder;
         const char* title;
         UINT flags;
-        std::string folder;  // where the shortcuts go
+        std::string folder; // where the shortcuts go
     } cases[] = {
         {false, "Select Location for Item Shortcuts", 0, links},
         {true, "Select Location for New Program Folder", BIF_RETURNONLYFSDIRS, links + "\\My Tools"},
@@ -337,8 +343,8 @@ TEST_F(ExamineDialog, InstallingMakesShortcutsThatLeadToTheCopiesOnlyForFilesAPr
         EXPECT_EQ(flags, c.flags);
         ASSERT_EQ(m_ui.Of(Shown::Kind::Folder).size(), 1u);
         EXPECT_EQ(m_ui.Of(Shown::Kind::Folder)[0].caption, c.title);
-        EXPECT_EQ(ks_test::FilesIn(m_dest), (std::vector<std::string>{"DATA.QQQ", "NOTES.TXT", "TOOL.EXE"}));
-        EXPECT_EQ(ks_test::FilesIn(c.folder), (std::vector<std::string>{"NOTES.TXT.lnk", "TOOL.EXE.lnk"}));
+        EXPECT_EQ(ks_test::FilesIn(m_dest), (std::vector<std::string> {"DATA.QQQ", "NOTES.TXT", "TOOL.EXE"}));
+        EXPECT_EQ(ks_test::FilesIn(c.folder), (std::vector<std::string> {"NOTES.TXT.lnk", "TOOL.EXE.lnk"}));
         ASSERT_EQ(Starts().size(), 1u);
         EXPECT_EQ(Starts()[0].text, "explorer " + c.folder);
         // An independent reader finds each shortcut leading to its copy.
@@ -375,4 +381,4 @@ TEST_F(ExamineDialog, DISABLED_Screenshot)
     options.Execute();
 }
 
-}  // namespace
+} // namespace
