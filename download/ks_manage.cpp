@@ -199,6 +199,14 @@ void KsManage::CmExamine()
 
 bool KsManage::CanClose() { return TDialog::CanClose() && ExamineExitGuard(m_hwnd); }
 
+void KsManage::CmCancel()
+{
+    // Destroying the window while its examine run waits would free this object under that run.
+    if (!ExamineExitGuard(m_hwnd))
+        return;
+    TDialog::CmCancel();
+}
+
 void KsManage::CmHelp()
 {
     if (const KsApp* app = KsApp::Get())

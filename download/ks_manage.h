@@ -29,6 +29,8 @@ public:
 
 protected:
     void SetupWindow() override;
+    // Escape: the window ends without the close check, unless an examined program still runs.
+    void CmCancel() override;
 
 private:
     void CmArea(int area);

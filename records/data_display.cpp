@@ -270,7 +270,8 @@ void DataDisplay::CmExamine()
     const bool nameUnchanged = NameUnchanged();
     const bool found = Exists(JoinPath(location, name));
     HWND owner = m_hwnd;
-    // Only copies are used from here on: the run waits, and this window stays live meanwhile.
+    // The run waits with this window live; a close without the check (after Delete) waits for it to end.
+    m_examineUnderWay = true;
     ExamineFile(owner, location.c_str(), name.c_str(), [owner, nameUnchanged, found] {
         const char* problem = !nameUnchanged ? "The filename on disk is different to the filename in the database."
                                : !found      ? "The file on the disk could not be located."
@@ -281,6 +282,19 @@ void DataDisplay::CmExamine()
         ks::ShowMessage(owner, problem, "Processing Problem", MB_OK | MB_ICONEXCLAMATION);
         return false;
     });
+    m_examineUnderWay = false;
+    if (m_closeAfterExamine)
+        PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+}
+
+void DataDisplay::EvClose()
+{
+    // Destroying the window now would free this object under the waiting examine run.
+    if (m_examineUnderWay) {
+        m_closeAfterExamine = true;
+        return;
+    }
+    Destroy(IDCANCEL);
 }
 
 std::string DataDisplay::BrowseDirectory(const char* title)

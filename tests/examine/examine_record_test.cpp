@@ -150,4 +150,33 @@ TEST_F(ExamineRecord, OkAndCancelWhileTheProgramRunsOfferToEndItAndKeepTheWindow
     EXPECT_TRUE(m_ui.Boxes().empty());
 }
 
+TEST_F(ExamineRecord, AWindowCloseDuringTheRunClosesOnlyOnceTheRunIsOver)
+{
+    ks_test::PutFile(m_dir, "STORED.KSTX", ks_test::UnpackScript({"PART.TXT"}, true));
+    ks::TDialog& d = Open(AddRecord("STORED.KSTX"));
+    bool stayed = false;
+    HWND dialog = d.GetHandle();
+    // Delete closes the window with a close message to the dialog; here it comes while the program runs. The
+    // window (and the object the run returns to) must outlive the run.
+    WhenReady closer([] { return FindWindowA(nullptr, "Test Unpacker") != nullptr; },
+                     [&] {
+                         SendMessageA(dialog, WM_CLOSE, 0, 0);
+                         m_app->PumpWaitingMessages();
+                         stayed = IsWindow(dialog) && IsOpen();
+                         // The user ends the program.
+                         PostMessageA(FindWindowA(nullptr, "Test Unpacker"), WM_CLOSE, 0, 0);
+                     });
+    Click(d, IDC_RECORD_EXAMINE);
+    ASSERT_TRUE(closer.Done());
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(OpenFiles().size(), 1u);
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    for (int i = 0; i < 20 && IsOpen(); ++i) {
+        m_app->PumpWaitingMessages();
+        Sleep(5);
+    }
+    EXPECT_FALSE(IsOpen());
+    EXPECT_EQ(m_app->RecordOpen, 0);
+}
+
 }  // namespace

@@ -180,11 +180,11 @@ TEST_F(ExamineRun, ClosingWhileTheProgramRunsOffersToEndItAndTheRunThenCarriesOn
 
     bool stayedAfterNo = false;
     bool stayedAfterYes = false;
-    // While the stand-in waits: a close answered No, then one answered Yes.
+    // While the stand-in waits: Escape answered No, then the window's close answered Yes.
     WhenReady closer([] { return FindWindowA(nullptr, "Test Unpacker") != nullptr; },
                      [&] {
                          m_ui.AnswerBox(IDNO);
-                         CloseChild();
+                         ks_test::Click(*m, IDCANCEL);
                          stayedAfterNo = ChildOpen() && m_app->Examining == 1;
                          m_ui.AnswerBox(IDYES);
                          CloseChild();
