@@ -202,6 +202,21 @@ TEST_F(ExamineDialog, ExamineTakesExactlyOneFileAndExpandsACompressedOne)
     }
 }
 
+TEST_F(ExamineDialog, ACompressedFileThatCannotBeExpandedIsReportedAndNotOpened)
+{
+    // Cut short: the expansion fails instead of leaving a wrong or missing file to open.
+    ks_test::PutFile(m_dir, "BAD.EX_", ks_test::ReadFileText(LzInput()).substr(0, 40));
+    AnswerInput("e");
+    Run([&](HWND d) {
+        SelectFiles(d, {"BAD.EX_"});
+        ClickNow(d, IDC_EXAMINE_EXAMINE);
+        RealFileDialog::Press(d, IDCANCEL);
+    });
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Error copying file !"});
+    EXPECT_EQ(ks_test::FilesIn(m_dir), std::vector<std::string>{"BAD.EX_"});
+    EXPECT_TRUE(Starts().empty());
+}
+
 TEST_F(ExamineDialog, CopyingThreeFilesWhereTheSecondExistsAsksAboutIt)
 {
     struct Case {
