@@ -66,6 +66,10 @@ LRESULT CALLBACK ViewerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         MoveWindow(GetDlgItem(hwnd, kEditId), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
+    case WM_CTLCOLORSTATIC:
+        // A read-only edit asks as a static does; the text reads best on the window colour, as in any viewer.
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     case WM_SETFOCUS:
         SetFocus(GetDlgItem(hwnd, kEditId));
         return 0;
