@@ -12,6 +12,7 @@
 #include "download/area_settings.h"
 #include "download/data_store.h"
 #include "download/ks_prefs.h"
+#include "examine/examine.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
 #include "kscf/kscf.h"
@@ -32,6 +33,7 @@ const ks::TResponse<KsManage> KsManage::Responses[] = {
     ks::Command(IDC_DOWNLOAD_AREA4, &KsManage::CmArea, 4),
     ks::Notify(IDC_DOWNLOAD_FILES, LBN_SELCHANGE, &KsManage::ShowFileInfo),
     ks::Command(IDC_DOWNLOAD_STORE, &KsManage::CmStore),
+    ks::Command(IDC_DOWNLOAD_EXAMINE, &KsManage::CmExamine),
     ks::Command(IDC_DOWNLOAD_HELP, &KsManage::CmHelp),
 };
 
@@ -176,6 +178,33 @@ void KsManage::CmStore()
     DataStore store(this, m_areaPath, name.c_str(), date.c_str());
     if (store.Execute() == IDOK)
         ShowArea(m_area);
+}
+
+void KsManage::CmExamine()
+{
+    const int selected = m_files.GetSelIndex();
+    std::string name = selected < 0 ? std::string() : m_files.GetString(selected);
+    name.resize(std::min<std::size_t>(name.size(), 512));
+    const std::string directory = m_areaPath;
+    HWND owner = m_hwnd;
+    // Only window handles and copies are used from here on: the run waits, and this window stays live meanwhile.
+    ExamineFile(owner, directory.c_str(), name.c_str(), [owner, selected] {
+        if (selected >= 0)
+            return true;
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(owner, "Please select a file to examine.", "Error", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    });
+}
+
+bool KsManage::CanClose() { return TDialog::CanClose() && ExamineExitGuard(m_hwnd); }
+
+void KsManage::CmCancel()
+{
+    // Destroying the window while its examine run waits would free this object under that run.
+    if (!ExamineExitGuard(m_hwnd))
+        return;
+    TDialog::CmCancel();
 }
 
 void KsManage::CmHelp()

@@ -24,13 +24,18 @@ public:
     const char* CurrentAreaPath() const { return m_areaPath; }
 
     bool OnCommand(UINT id, UINT notify, HWND control) override;
+    // The close check: a window whose examined program still runs offers to end it and stays open.
+    bool CanClose() override;
 
 protected:
     void SetupWindow() override;
+    // Escape: the window ends without the close check, unless an examined program still runs.
+    void CmCancel() override;
 
 private:
     void CmArea(int area);
     void CmStore();
+    void CmExamine();
     void CmHelp();
     void ClearFileInfo();
 

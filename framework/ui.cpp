@@ -32,6 +32,10 @@ bool UiSeam::Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data
     return ShowHelp(owner, helpFile, command, data);
 }
 
+PIDLIST_ABSOLUTE UiSeam::BrowseForFolder(BROWSEINFOA& info) { return ::SHBrowseForFolderA(&info); }
+
+bool UiSeam::StartProgram(const char* commandLine, UINT show) { return ::WinExec(commandLine, show) > 31; }
+
 UiSeam& Ui() { return *g_seam; }
 
 UiSeam* SetUi(UiSeam* seam)

@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
+#include <shlobj.h>
 
 namespace ks {
 
@@ -29,6 +30,10 @@ public:
     virtual bool OpenFileName(OPENFILENAMEA& ofn, DWORD& error);
     // A help request as WinHelp takes it (HELP_CONTEXT, HELP_QUIT, HELP_INDEX).
     virtual bool Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
+    // The shell's folder browser; the chosen folder's item list (the caller frees it), or null when cancelled.
+    virtual PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOA& info);
+    // Starts a program the user looks at and nobody waits for (a viewer, Explorer); true when it started.
+    virtual bool StartProgram(const char* commandLine, UINT show);
 };
 
 // The seam in force.

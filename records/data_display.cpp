@@ -10,6 +10,7 @@
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
+#include "examine/examine.h"
 #include "examine/path_select.h"
 #include "framework/file_dialog.h"
 #include "framework/ui.h"
@@ -163,8 +164,10 @@ bool DataDisplay::CanClose()
         return false;
     }
     // While an examined file's program runs the window stays; the examine workflow offers to end it.
-    if (app && app->Examining)
+    if (app && app->Examining) {
+        ExamineExitGuard(m_hwnd);
         return false;
+    }
     if (!m_client)
         return result;
     const bool changed = m_title.IsModified() || m_date.IsModified() || m_keywords.IsModified() ||
@@ -237,6 +240,44 @@ void DataDisplay::CmCancel()
     // While an examined file's program runs the window stays; the examine workflow offers to end it.
     if (!app->Examining)
         Destroy(IDCANCEL);
+    else
+        ExamineExitGuard(m_hwnd);
+}
+
+void DataDisplay::CmExamine()
+{
+    if (!m_client)
+        return;
+    const std::string location = Record().Location;
+    const std::string name = Record().FileName;
+    const bool nameUnchanged = NameUnchanged();
+    const bool found = Exists(JoinPath(location, name));
+    HWND owner = m_hwnd;
+    // The run waits with this window live; a close without the check (after Delete) waits for it to end.
+    m_examineUnderWay = true;
+    ExamineFile(owner, location.c_str(), name.c_str(), [owner, nameUnchanged, found] {
+        const char* problem = !nameUnchanged ? "The filename on disk is different to the filename in the database."
+                               : !found      ? "The file on the disk could not be located."
+                                             : nullptr;
+        if (!problem)
+            return true;
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(owner, problem, "Processing Problem", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    });
+    m_examineUnderWay = false;
+    if (m_closeAfterExamine)
+        PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+}
+
+void DataDisplay::EvClose()
+{
+    // Destroying the window now would free this object under the waiting examine run.
+    if (m_examineUnderWay) {
+        m_closeAfterExamine = true;
+        return;
+    }
+    Destroy(IDCANCEL);
 }
 
 std::string DataDisplay::BrowseDirectory(const char* title)

@@ -29,8 +29,9 @@ protected:
     // closes the record.
     void CleanupWindow() override;
     void CmCancel() override;
-    // A close message to the dialog itself (after Delete, after a failed open) ends it without the check.
-    void EvClose() override { Destroy(IDCANCEL); }
+    // A close message to the dialog itself (after Delete, after a failed open) ends it without the check; while
+    // this window's examine run waits further down the call stack it ends once that run is over.
+    void EvClose() override;
     bool OnCommand(UINT id, UINT notify, HWND control) override;
     INT_PTR DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -41,7 +42,7 @@ private:
     void CmMove();
     void CmRelink();
     void CmDelete();
-    void CmExamine() {}
+    void CmExamine();
     void CmHelp();
 
     // The Filename field as typed.
@@ -62,6 +63,8 @@ private:
     FileRecord& Record() const;
 
     KsClient* m_client = nullptr;
+    bool m_examineUnderWay = false;
+    bool m_closeAfterExamine = false;
     ks::TEdit m_fileName;
     ks::TEdit m_title;
     ks::TEdit m_keywords;

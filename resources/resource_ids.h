@@ -143,6 +143,32 @@
 #define IDC_BROWSE_DRIVE_LIST   1137
 #define IDC_BROWSE_FILE_NAME    1152    // hidden
 
+// ---- Examine File (dialog 14): the classic file dialog's controls keep their ids ----
+#define IDD_EXAMINE             14
+#define IDC_EXAMINE_COPY        101
+#define IDC_EXAMINE_INSTALL     102     // "Copy && Install"
+#define IDC_EXAMINE_EXAMINE     103
+#define IDC_EXAMINE_HELP        9
+#define IDC_EXAMINE_DIR_TEXT    1088
+#define IDC_EXAMINE_FILE_LIST   1120    // extended selection
+#define IDC_EXAMINE_DIR_LIST    1121
+#define IDC_EXAMINE_TYPE_LIST   1136    // hidden
+#define IDC_EXAMINE_DRIVE_LIST  1137    // hidden
+#define IDC_EXAMINE_FILE_NAME   1152    // hidden
+
+// ---- Install File(s) (dialog 15) ----
+#define IDD_INSTALL             15
+#define IDC_INSTALL_NAME_LABEL  102
+#define IDC_INSTALL_PLACE_LABEL 103
+#define IDC_INSTALL_FOLDER_NAME 104
+#define IDC_INSTALL_START_MENU  106     // "Add to Start Menu Area"
+#define IDC_INSTALL_DESKTOP     107     // "Add to a Desktop Folder"
+#define IDC_INSTALL_NEW_FOLDER  108     // "Add to a New Folder"
+#define IDC_INSTALL_APPS_DOCS_ONLY 109  // "Create Icons for Applications && Documents Only ?"
+#define IDC_INSTALL_IN_START_MENU 110   // "In Start Menu"
+#define IDC_INSTALL_ON_DESKTOP  111     // "On Desktop"
+#define IDC_INSTALL_HELP        9
+
 // ---- Record Interface (dialog 4, a child dialog) ----
 #define IDD_RECORD              4
 #define IDC_RECORD_KEYWORDS     101

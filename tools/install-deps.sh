@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev
   clang-14 libclang-rt-14-dev
   mscompress libmspack-dev
-  pxlib-dev
+  pxlib-dev liblnk-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -96,7 +96,7 @@ const Item* Find(const Template& t, int id)
 
 TEST(DownloadTemplates, NoIdIsDefinedTwiceWithinATemplate)
 {
-    for (int templateId : {IDD_DOWNLOAD, IDD_PATH_PREFS, IDD_PATH_SELECT}) {
+    for (int templateId : {IDD_DOWNLOAD, IDD_PATH_PREFS, IDD_PATH_SELECT, IDD_EXAMINE, IDD_INSTALL}) {
         const Template t = Load(templateId);
         ASSERT_FALSE(t.items.empty()) << templateId;
         std::set<int> seen;

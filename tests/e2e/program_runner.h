@@ -100,7 +100,7 @@ public:
         std::filesystem::remove_all(m_workDir, ignored);
         CreateDirectoryA(m_programDir.c_str(), nullptr);
         CreateDirectoryA(m_workDir.c_str(), nullptr);
-        for (const char* file : {"kestrm32.exe", "kscf.dll", "kspdx.exe"})
+        for (const char* file : {"kestrm32.exe", "kscf.dll", "kspdx.exe", "ksview.exe"})
             EXPECT_TRUE(CopyFileA((BinDir() + "\\" + file).c_str(), (m_programDir + "\\" + file).c_str(), FALSE))
                 << file;
         CopyFileA((BinDir() + "\\kspdx.exe").c_str(), (m_workDir + "\\kspdx.exe").c_str(), FALSE);

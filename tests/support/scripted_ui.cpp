@@ -109,6 +109,28 @@ bool ScriptedUi::Help(HWND, const char* helpFile, UINT command, ULONG_PTR data)
     return true;
 }
 
+PIDLIST_ABSOLUTE ScriptedUi::BrowseForFolder(BROWSEINFOA& info)
+{
+    Shown s{Shown::Kind::Folder, "", info.lpszTitle ? info.lpszTitle : ""};
+    m_events.push_back(s);
+    if (m_folderAnswers.empty())
+        return nullptr;
+    FolderAnswer answer = std::move(m_folderAnswers.front());
+    m_folderAnswers.pop_front();
+    const std::string path = answer(info);
+    if (path.empty())
+        return nullptr;
+    return ILCreateFromPathA(path.c_str());
+}
+
+bool ScriptedUi::StartProgram(const char* commandLine, UINT show)
+{
+    Shown s{Shown::Kind::Start, commandLine ? commandLine : "", ""};
+    s.icon = show;
+    m_events.push_back(s);
+    return m_startForReal ? ks::UiSeam::StartProgram(commandLine, show) : true;
+}
+
 void Click(ks::TDialog& dialog, int buttonId)
 {
     SendMessageA(dialog.GetHandle(), WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),

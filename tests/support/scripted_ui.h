@@ -14,10 +14,10 @@
 namespace ks_test {
 
 struct Shown {
-    enum class Kind { Box, Beep, Dialog, OpenFile, Help };
+    enum class Kind { Box, Beep, Dialog, OpenFile, Help, Folder, Start };
     Kind kind;
-    std::string text;     // box text; help file
-    std::string caption;  // box caption; dialog caption once set up
+    std::string text;     // box text; help file; command line of a started program
+    std::string caption;  // box caption; dialog caption once set up; folder browser title
     UINT icon = 0;        // MB_ICON... of a box; the sound of a beep
     UINT buttons = 0;     // MB_OK, MB_YESNO, ... of a box
     int dialogId = 0;     // template id of a dialog
@@ -31,6 +31,8 @@ class ScriptedUi : public ks::UiSeam {
 public:
     using DialogAction = std::function<void(ks::TDialog&)>;
     using OpenFileAnswer = std::function<bool(OPENFILENAMEA&, DWORD&)>;
+    // The folder the user picks in the shell's folder browser (empty: cancel).
+    using FolderAnswer = std::function<std::string(BROWSEINFOA&)>;
 
     ScriptedUi();
     ~ScriptedUi() override;
@@ -43,6 +45,10 @@ public:
     void OnDialog(int templateId, DialogAction action) { m_dialogActions.push_back({templateId, std::move(action)}); }
     // The next open-file dialog is answered by this function instead of being shown.
     void AnswerOpenFile(OpenFileAnswer answer) { m_openFileAnswers.push_back(std::move(answer)); }
+    // The next folder browser picks this folder (unscripted browsers are cancelled).
+    void AnswerFolder(FolderAnswer answer) { m_folderAnswers.push_back(std::move(answer)); }
+    // Started programs are recorded, not started, unless this is set.
+    void StartProgramsForReal(bool really) { m_startForReal = really; }
 
     const std::vector<Shown>& Events() const { return m_events; }
     std::vector<Shown> Boxes() const { return Of(Shown::Kind::Box); }
@@ -57,6 +63,8 @@ public:
     void DialogReady(ks::TDialog& dialog) override;
     bool OpenFileName(OPENFILENAMEA& ofn, DWORD& error) override;
     bool Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) override;
+    PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOA& info) override;
+    bool StartProgram(const char* commandLine, UINT show) override;
 
 private:
     struct PendingAction {
@@ -68,6 +76,8 @@ private:
     std::deque<PendingAction> m_dialogActions;
     std::vector<PendingAction> m_running;
     std::deque<OpenFileAnswer> m_openFileAnswers;
+    std::deque<FolderAnswer> m_folderAnswers;
+    bool m_startForReal = false;
     ks::UiSeam* m_previous;
 };
 
