@@ -6,6 +6,7 @@
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
+#include "assist/assistants.h"
 #include "controls/date_text.h"
 #include "engine/file_record.h"
 #include "framework/ui.h"
@@ -52,6 +53,8 @@ bool MoveWholeFile(const std::string& source, const std::string& target)
 
 const ks::TResponse<DataStore> DataStore::Responses[] = {
     ks::Command(IDC_STORE_HELP, &DataStore::CmHelp),
+    ks::Command(IDC_STORE_DEFAULT, &DataStore::CmDefaultAssistant),
+    ks::Command(IDC_STORE_CHOOSE, &DataStore::CmChooseAssistant),
 };
 
 DataStore::DataStore(ks::TWindow* parent, const char* areaPath, const char* fileName, const char* dateText)
@@ -107,6 +110,18 @@ bool DataStore::OnCommand(UINT id, UINT notify, HWND control)
 }
 
 void DataStore::CmHelp() { KsApp::Get()->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_STORAGE); }
+
+void DataStore::CmDefaultAssistant()
+{
+    if (CanClose())
+        assist::RunDefaultAssistant(*this, m_assistantBusy);
+}
+
+void DataStore::CmChooseAssistant()
+{
+    if (CanClose())
+        assist::RunChosenAssistant(*this, m_assistantBusy);
+}
 
 std::string DataStore::TargetPath() const
 {

@@ -27,6 +27,9 @@ protected:
 private:
     void StoreFile();
     void CmHelp();
+    // The two assistant buttons; like closing, they wait for a running assistant.
+    void CmDefaultAssistant();
+    void CmChooseAssistant();
     // Asks for another name while the current one is taken in KS_STORE or in the catalogue. False when the
     // user gave up.
     bool ResolveNameConflict(KsClient& client, std::string& target);

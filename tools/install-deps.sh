@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev
   clang-14 libclang-rt-14-dev
   mscompress libmspack-dev
+  libz-mingw-w64-dev zlib1g-dev
 )
 missing=()
 for p in "${packages[@]}"; do
