@@ -524,3 +524,54 @@ TEST_F(InstallingAssistants, RefusedInstallFilesChangeNothing)
 }
 
 }  // namespace
+
+namespace {
+
+// Not run by the suite: shows the assistant windows for a few seconds each, so that screenshots can be taken
+// (run with --gtest_also_run_disabled_tests --gtest_filter=*Screenshot*).
+class AssistantScreenshot : public ks_test::AssistantFixture {
+protected:
+    // The dialog manager shows a modal dialog once its loop is idle; this loop is the test's own.
+    static void ShowFor(ks::TDialog& d, DWORD ms)
+    {
+        ShowWindow(d.GetHandle(), SW_SHOW);
+        const DWORD end = GetTickCount() + ms;
+        MSG msg;
+        while (GetTickCount() < end) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            Sleep(20);
+        }
+    }
+};
+
+TEST_F(AssistantScreenshot, DISABLED_Windows)
+{
+    Installed("Archive Description", ks_test::BinDir() + "\\assistants\\ARCDESC.DLL", "ARCDESC.DLL");
+    Installed("Echo", "echo");
+    SetRegString("Initialisation", "Default Assistant", "Archive Description");
+    m_ui.OnDialog(IDD_ASSIST_CONFIG, [](ks::TDialog& d) {
+        SelectEntry(d, IDC_CONFIG_LIST, "Echo");
+        ShowFor(d, 3000);
+        SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            if (HWND setup = FindWindowA(nullptr, "Archive Description"))
+                PostMessageA(setup, WM_COMMAND, IDCANCEL, 0);
+        });
+        assist::ConfigureAssistant(d.GetHandle(), "Archive Description");
+        Click(d, IDCANCEL);
+    });
+    m_client->OnCommand(CM_ASSIST_CONFIGURE, 0, nullptr);
+    m_ui.OnDialog(IDD_ASSIST_CHOOSE, [](ks::TDialog& d) {
+        ShowFor(d, 3000);
+        Click(d, IDCANCEL);
+    });
+    WithStore("WIDGETS.ZIP", [](ks::TDialog& d) {
+        ShowWindow(d.GetHandle(), SW_SHOW);
+        Click(d, IDC_STORE_CHOOSE);
+    });
+}
+
+}  // namespace
