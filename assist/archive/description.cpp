@@ -128,9 +128,15 @@ std::string BaseName(const std::string& name)
     return UpperCase(slash == std::string::npos ? name : name.substr(slash + 1));
 }
 
-std::size_t Depth(const std::string& name) { return std::count_if(name.begin(), name.end(), [](char c) { return c == '/' || c == '\\'; }); }
+std::size_t Depth(const std::string& name)
+{
+    return std::count_if(name.begin(), name.end(), [](char c) { return c == '/' || c == '\\'; });
+}
 
-bool IsReadme(const std::string& base) { return base == "README" || base == "READ.ME" || base.rfind("README.", 0) == 0; }
+bool IsReadme(const std::string& base)
+{
+    return base == "README" || base == "READ.ME" || base.rfind("README.", 0) == 0;
+}
 
 // The shallowest entry whose base name fits, the first of equals in directory order; null when none.
 template <class Fits>

@@ -73,7 +73,8 @@ TEST(ZipReader, NoticesDamageAndWhatItDoesNotRead)
         return zip;
     };
     cases.push_back({"stored data changed (CRC)", changed(stored, dataAt + 3, 'X'), ZipStatus::Ok, ZipStatus::Damaged});
-    cases.push_back({"deflated data garbled", changed(deflated, dataAt + 2, '\x7F'), ZipStatus::Ok, ZipStatus::Damaged});
+    cases.push_back(
+        {"deflated data garbled", changed(deflated, dataAt + 2, '\x7F'), ZipStatus::Ok, ZipStatus::Damaged});
     cases.push_back({"local header signature", changed(stored, 0, 'Q'), ZipStatus::Ok, ZipStatus::Damaged});
     cases.push_back({"central header signature", changed(stored, centralAt, 'Q'), ZipStatus::Damaged, ZipStatus::Ok});
     cases.push_back({"encrypted", changed(stored, centralAt + 8, 1), ZipStatus::Ok, ZipStatus::Unsupported});
@@ -89,7 +90,8 @@ TEST(ZipReader, NoticesDamageAndWhatItDoesNotRead)
                      ZipStatus::Damaged, ZipStatus::Ok});
     cases.push_back({"more entries than the directory holds", changed(stored, stored.size() - 22 + 10, 5),
                      ZipStatus::Damaged, ZipStatus::Ok});
-    cases.push_back({"ZIP64 marker", changed(changed(stored, stored.size() - 22 + 10, '\xFF'), stored.size() - 22 + 11, '\xFF'),
+    cases.push_back({"ZIP64 marker",
+                     changed(changed(stored, stored.size() - 22 + 10, '\xFF'), stored.size() - 22 + 11, '\xFF'),
                      ZipStatus::Unsupported, ZipStatus::Ok});
     cases.push_back({"cut short", stored.substr(0, stored.size() - 5), ZipStatus::NotZip, ZipStatus::Ok});
     cases.push_back({"no archive at all", std::string(300, 'a'), ZipStatus::NotZip, ZipStatus::Ok});
@@ -139,7 +141,8 @@ TEST(ArchiveDescription, ChoosesTheDescriptionInOrderOfPreference)
         {"DESCRIPT.ION without the names and the extended part",
          BuildZip({{"README", readme, false}, {"DESCRIPT.ION", ion, true}}), {}, "The widget program",
          "The widget program Notes on widgets"},
-        {"only a README, rule lines left out", BuildZip({{"WIDGET.EXE", std::string(500, '\0'), true}, {"README", readme, true}}),
+        {"only a README, rule lines left out",
+         BuildZip({{"WIDGET.EXE", std::string(500, '\0'), true}, {"README", readme, true}}),
          {}, "Readme for Widget Tools", "Readme for Widget Tools Install by copying."},
         {"READ.ME in a folder", BuildZip({{"DOC/READ.ME", readme, false}}), {}, "Readme for Widget Tools",
          "Readme for Widget Tools Install by copying."},

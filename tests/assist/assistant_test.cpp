@@ -384,7 +384,10 @@ TEST_F(ConfiguringAssistants, ConfigureCallsTheLibrarysSetupEachTimeAfresh)
 class InstallingAssistants : public AssistantFixture {
 protected:
     void Ksa(const std::string& name, const std::string& body) { ks_test::WriteBytes(m_source + "\\" + name, body); }
-    void Library(const std::string& file) { CopyFileA(TestLibrary("echo").c_str(), (m_source + "\\" + file).c_str(), FALSE); }
+    void Library(const std::string& file)
+    {
+        CopyFileA(TestLibrary("echo").c_str(), (m_source + "\\" + file).c_str(), FALSE);
+    }
     // Runs the Install command with the install file chosen in the file dialog; gives the last box's text.
     std::string Install(const std::string& ksa)
     {
@@ -432,7 +435,8 @@ TEST_F(InstallingAssistants, AnInstallMovesTheLibraryAndRecordsIt)
               static_cast<DWORD>(OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY));
 
     // A second install from the same folder finds the library gone.
-    EXPECT_EQ(Install("GOOD.KSA"), "Sorry, Couldn't find the Plug-In Dll: GOOD.DLL that is listed in the Install File.");
+    EXPECT_EQ(Install("GOOD.KSA"),
+              "Sorry, Couldn't find the Plug-In Dll: GOOD.DLL that is listed in the Install File.");
 
     // The same name with another file: the new library, the existing sub-key pointing at it.
     Ksa("NEWER.KSA", "[Install]\r\n32 Bit=True\r\nName=Good Helper\r\nFile=NEWER.DLL\r\n");
