@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "app/ks_app.h"
@@ -137,9 +138,10 @@ void RunAssistant(ks::TDialog& store, int& busy, const std::string& libraryFile)
     // The library is loaded for this run only: whatever way the run ends, it is freed.
     ks::ModuleHandle library;
     {
-        ks::WaitCursor wait;
+        std::optional<ks::WaitCursor> wait(std::in_place);
         library = LoadByPath(path);
         if (!library) {
+            wait.reset();  // the arrow is back before the box
             ks::Beep(MB_ICONEXCLAMATION);
             ks::ShowMessage(owner, "Could not load requested assistant DLL", "DLL Loading Problem",
                             MB_OK | MB_ICONEXCLAMATION);
