@@ -120,6 +120,14 @@ TEST_F(RunningAssistants, FailuresAreReportedAndChangeNothing)
     const std::string noEntries = ks_test::BinDir() + "\\kscf.dll";
     const std::string damaged = m_source + "\\DAMAGED.DLL";
     ks_test::WriteBytes(damaged, "MZ" + std::string(3000, '\x13'));
+    // A library built for another machine: a real one whose header names the 32-bit x86.
+    const std::string foreign = m_source + "\\FOREIGN.DLL";
+    std::string image = ks_test::ReadBytes(TestLibrary("echo"));
+    ASSERT_GT(image.size(), 0x100u);
+    const std::size_t pe = static_cast<unsigned char>(image[0x3C]) | (static_cast<unsigned char>(image[0x3D]) << 8);
+    image[pe + 4] = '\x4C';
+    image[pe + 5] = '\x01';
+    ks_test::WriteBytes(foreign, image);
 
     const struct {
         const char* what;
@@ -151,6 +159,12 @@ TEST_F(RunningAssistants, FailuresAreReportedAndChangeNothing)
          [&](AssistantFixture& f) {
              f.Installed("Damaged", damaged, "DAMAGED.DLL");
              SetRegString("Initialisation", "Default Assistant", "Damaged");
+         },
+         "Could not load requested assistant DLL", "DLL Loading Problem", MB_ICONEXCLAMATION},
+        {"library for another machine",
+         [&](AssistantFixture& f) {
+             f.Installed("Foreign", foreign, "FOREIGN.DLL");
+             SetRegString("Initialisation", "Default Assistant", "Foreign");
          },
          "Could not load requested assistant DLL", "DLL Loading Problem", MB_ICONEXCLAMATION},
         {"no _StartAssist",
