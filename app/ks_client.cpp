@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "app/splash.h"
+#include "assist/assist_install.h"
+#include "assist/prefs_assist.h"
 #include "download/ks_child.h"
 #include "download/ks_prefs.h"
 #include "records/rec_child.h"
@@ -32,6 +34,8 @@ const ks::TResponse<KsClient> KsClient::Responses[] = {
     ks::Command(CM_STORED_FILES, &KsClient::CmStoredFiles),
     ks::Command(CM_DOWNLOAD_AREAS, &KsClient::CmDownloadAreas),
     ks::Command(CM_CONVERT, &KsClient::ConvertVersion1),
+    ks::Command(CM_ASSIST_INSTALL, &KsClient::CmAssistInstall),
+    ks::Command(CM_ASSIST_CONFIGURE, &KsClient::CmAssistConfigure),
 };
 
 const char* EngineErrorText(std::int32_t code)
@@ -147,6 +151,14 @@ void KsClient::CmStoredFiles()
 void KsClient::CmDownloadAreas()
 {
     ksPrefs prefs(this);
+    prefs.Execute();
+}
+
+void KsClient::CmAssistInstall() { assist::InstallAssistant(*this); }
+
+void KsClient::CmAssistConfigure()
+{
+    PrefsAssist prefs(this);
     prefs.Execute();
 }
 

@@ -52,6 +52,8 @@ private:
     void CmFilesDownloaded();
     void CmStoredFiles();
     void CmDownloadAreas();
+    void CmAssistInstall();
+    void CmAssistConfigure();
 
     static const ks::TResponse<KsClient> Responses[];
     // The number the next Download Interface gets; only grows during a run.

@@ -1,7 +1,8 @@
-# ks_add_fuzzer(NAME name SOURCES ... [LIBSOURCES ...] [CORPUS dir] [RUNS n] [SECONDS s])
+# ks_add_fuzzer(NAME name SOURCES ... [LIBSOURCES ...] [LINK flags...] [CORPUS dir] [RUNS n] [SECONDS s])
 #   Native tree only: builds a libFuzzer program with clang++-14 under ASan/UBSan and registers a short run of it
 #   as a ctest entry (label "fuzz"). SOURCES hold the fuzz target, LIBSOURCES the portable code under test; both
-#   get the same instrumentation. The tree's own compiler is g++, so clang runs through custom commands.
+#   get the same instrumentation; LINK adds system libraries to the link (-lz). The tree's own compiler is
+#   g++, so clang runs through custom commands.
 #   The program is <build>/fuzz/<name>; CORPUS is a seed directory, only read: inputs the runs find go to
 #   <build>/fuzz/<name>.corpus, and a crashing input to <build>/fuzz/<name>-crash-*.
 #   RUNS bounds the run by inputs (-runs=), SECONDS by time (-max_total_time=); with neither, 5 seconds.
@@ -10,7 +11,7 @@ include_guard(GLOBAL)
 find_program(KS_FUZZ_CXX clang++-14)
 
 function(ks_add_fuzzer)
-  cmake_parse_arguments(F "" "NAME;CORPUS;RUNS;SECONDS" "SOURCES;LIBSOURCES" ${ARGN})
+  cmake_parse_arguments(F "" "NAME;CORPUS;RUNS;SECONDS" "SOURCES;LIBSOURCES;LINK" ${ARGN})
   if(NOT KS_NATIVE)
     return()
   endif()
@@ -44,7 +45,7 @@ function(ks_add_fuzzer)
   endforeach()
   add_custom_command(OUTPUT ${exe}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${outdir}
-    COMMAND ${KS_FUZZ_CXX} ${flags} ${objects} -o ${exe}
+    COMMAND ${KS_FUZZ_CXX} ${flags} ${objects} ${F_LINK} -o ${exe}
     DEPENDS ${objects}
     COMMENT "Linking fuzzer ${F_NAME} (clang)"
     VERBATIM)

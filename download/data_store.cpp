@@ -6,6 +6,7 @@
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
+#include "assist/assistants.h"
 #include "controls/date_text.h"
 #include "engine/file_record.h"
 #include "framework/ui.h"
@@ -51,6 +52,8 @@ std::string StorePath(const KsApp& app, const std::string& name)
 
 const ks::TResponse<DataStore> DataStore::Responses[] = {
     ks::Command(IDC_STORE_HELP, &DataStore::CmHelp),
+    ks::Command(IDC_STORE_DEFAULT, &DataStore::CmDefaultAssistant),
+    ks::Command(IDC_STORE_CHOOSE, &DataStore::CmChooseAssistant),
 };
 
 DataStore::DataStore(ks::TWindow* parent, const char* areaPath, const char* fileName, const char* dateText)
@@ -103,6 +106,18 @@ void DataStore::EvClose() { CmCancel(); }
 bool DataStore::OnCommand(UINT id, UINT notify, HWND control)
 {
     return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
+}
+
+void DataStore::CmDefaultAssistant()
+{
+    if (CanClose())
+        assist::RunDefaultAssistant(*this, m_assistantBusy);
+}
+
+void DataStore::CmChooseAssistant()
+{
+    if (CanClose())
+        assist::RunChosenAssistant(*this, m_assistantBusy);
 }
 
 void DataStore::CmHelp()

@@ -28,6 +28,9 @@ protected:
 private:
     void StoreFile();
     void CmHelp();
+    // The two assistant buttons; like closing, they wait for a running assistant.
+    void CmDefaultAssistant();
+    void CmChooseAssistant();
     // Asks for another name while name is taken in KS_STORE or in the catalogue. False when the user gave up.
     bool ResolveNameConflict(KsClient& client, const KsApp& app, std::string& name);
     bool NameFits(const std::string& name);

@@ -249,3 +249,20 @@
 #define BSS_GROUP               0x0001L // recessed box
 #define BSS_HDIP                0x0002L // horizontal etched line
 #define BSS_VDIP                0x0003L // vertical etched line
+
+// ---- Assistants: Assistant Configuration (dialog 11) and Choose Assistant (dialog 12) ----
+#define IDD_ASSIST_CONFIG       11
+#define IDC_CONFIG_LIST         101     // installed assistant names, sorted
+#define IDC_CONFIG_CONFIGURE    102
+#define IDC_CONFIG_MAKE_DEFAULT 103
+#define IDC_CONFIG_DEFAULT      104     // static text: the default assistant's name
+#define IDC_CONFIG_HELP         9
+#define IDD_ASSIST_CHOOSE       12
+#define IDC_CHOOSE_LIST         101     // installed assistant names, sorted
+#define IDC_CHOOSE_HELP         9
+// The "Archive Description" assistant library's own configuration window (in its own resources).
+#define IDD_ARCDESC_SETUP       100
+#define IDC_ARCDESC_DIZ         101
+#define IDC_ARCDESC_ION         102
+#define IDC_ARCDESC_README      103
+#define IDC_ARCDESC_TEXT        104

@@ -11,6 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   mscompress libmspack-dev
   pxlib-dev liblnk-utils
+  libz-mingw-w64-dev zlib1g-dev
 )
 missing=()
 for p in "${packages[@]}"; do

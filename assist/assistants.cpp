@@ -1,0 +1,254 @@
+// Calling assistants: the registry records, loading a library by its full path for one call, the four buffers
+// of _StartAssist and what the Storage Interface takes over from them, and _SetupAssistant.
+#include "assist/assistants.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "app/ks_app.h"
+#include "assist/assist_choose.h"
+#include "assist/install_names.h"
+#include "framework/handles.h"
+#include "framework/ui.h"
+#include "kscf/kscf.h"
+#include "resources/resource_ids.h"
+
+namespace assist {
+
+namespace {
+
+using StartAssistFn = std::int32_t(WINAPI*)(HWND, char*, char*, char*, char*, std::int32_t);
+using SetupAssistantFn = std::int32_t(WINAPI*)(HWND, std::int32_t);
+
+constexpr std::size_t kFileNameSize = 513;
+constexpr std::size_t kAbstractSize = 800;
+constexpr std::size_t kKeywordsSize = 81;
+constexpr std::size_t kTitleSize = 81;
+
+// Loads a library by its full path; the libraries it needs are looked for beside it first.
+ks::ModuleHandle LoadByPath(const std::string& path)
+{
+    if (path.empty())
+        return ks::ModuleHandle{};
+    // A damaged library or one for another machine must fail quietly: our own box reports it.
+    DWORD previous = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
+    ks::ModuleHandle module(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    SetThreadErrorMode(previous, nullptr);
+    return module;
+}
+
+template <class Fn>
+Fn Export(const ks::ModuleHandle& module, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module.Get(), name)));
+}
+
+// Clears the busy flag on every way out of the call.
+class BusyScope {
+public:
+    explicit BusyScope(int& flag) : m_flag(flag) { m_flag = 1; }
+    ~BusyScope() { m_flag = 0; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    int& m_flag;
+};
+
+std::unique_ptr<char[]> Buffer(std::size_t size)
+{
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
+    if (buffer)
+        buffer[0] = '\0';
+    return buffer;
+}
+
+}  // namespace
+
+bool ReadLibraryFile(const std::string& assistantName, std::string& file)
+{
+    char buffer[261]{};
+    if (!GetRegistryString(("Assistants\\" + assistantName).c_str(), "Filename", buffer))
+        return false;
+    file = buffer;
+    return true;
+}
+
+std::string DefaultAssistantName()
+{
+    char buffer[261]{};
+    if (!GetRegistryString("Initialisation", "Default Assistant", buffer))
+        return "None";
+    return buffer;
+}
+
+std::string LibraryPath(const std::string& file)
+{
+    // A record edited by hand could name a library elsewhere; only the program's folder is searched.
+    if (!IsPlainFileName(file))
+        return {};
+    std::string path = KsApp::Get()->ProgramDir;
+    if (path.empty() || path.back() != '\\')
+        path += '\\';
+    return path + file;
+}
+
+bool ListAssistants(const ks::TListBox& list, HWND owner, const char* errorCaption)
+{
+    ks::RegKey key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kAssistantsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
+                        nullptr) != ERROR_SUCCESS) {
+        ks::ShowMessage(owner, "Could not create Registry Key.", errorCaption, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    char name[256];
+    for (DWORD index = 0; RegEnumKeyA(key.Get(), index, name, sizeof name) == ERROR_SUCCESS; ++index)
+        list.AddString(name);
+    return true;
+}
+
+void ShowNoAssistants(HWND owner)
+{
+    ks::ShowMessage(owner,
+                    "You donot seem to have any assistants installed on your system.\r"
+                    "Assistants will automatically fill in the data about your file for you.\r"
+                    "You can download a variety of Assistants for Kestrum32 from the same location that\r"
+                    " you obtained Kestrum from. Search for the Keyword KESTRUM32.\r"
+                    "When you have downloaded an Assistant, simply Unzip it and place it in a temporary\r"
+                    " directory, startup Kestrum32 and select ( Preferences | Assistants | Install ) from\r"
+                    " the main menu.",
+                    "No Assistansts Installed", MB_OK | MB_ICONINFORMATION);
+}
+
+void RunAssistant(ks::TDialog& store, int& busy, const std::string& libraryFile)
+{
+    const HWND owner = store.GetHandle();
+    const std::string path = LibraryPath(libraryFile);
+    if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ks::ShowMessage(owner, "Sorry, Cannot locate Assistant DLL in your Kestrum Directory.", "File Access Error",
+                        MB_OK | MB_ICONSTOP);
+        return;
+    }
+    StartAssistFn start = nullptr;
+    // The library is loaded for this run only: whatever way the run ends, it is freed.
+    ks::ModuleHandle library;
+    {
+        std::optional<ks::WaitCursor> wait(std::in_place);
+        library = LoadByPath(path);
+        if (!library) {
+            wait.reset();  // the arrow is back before the box
+            ks::Beep(MB_ICONEXCLAMATION);
+            ks::ShowMessage(owner, "Could not load requested assistant DLL", "DLL Loading Problem",
+                            MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        start = Export<StartAssistFn>(library, "_StartAssist");
+        if (!start) {
+            ks::Beep(MB_ICONEXCLAMATION);
+            ks::ShowMessage(owner, "Problem Loading Function Address - StartAssist", "Error", MB_OK);
+            return;
+        }
+    }
+    auto fileName = Buffer(kFileNameSize);
+    auto abstract = Buffer(kAbstractSize);
+    auto keywords = Buffer(kKeywordsSize);
+    auto title = Buffer(kTitleSize);
+    if (!fileName || !abstract || !keywords || !title) {
+        ks::ShowMessage(owner, "Out of memory assigning abstract buffer", "Memory Error", MB_OK | MB_ICONSTOP);
+        return;
+    }
+    GetDlgItemTextA(owner, IDC_STORE_FILENAME, fileName.get(), static_cast<int>(kFileNameSize));
+
+    std::int32_t result = 0;
+    {
+        BusyScope scope(busy);
+        result = start(owner, fileName.get(), abstract.get(), keywords.get(), title.get(), 0);
+    }
+    // A misbehaving assistant may leave a text unterminated: nothing is read past a buffer's last byte.
+    abstract[kAbstractSize - 1] = '\0';
+    keywords[kKeywordsSize - 1] = '\0';
+    title[kTitleSize - 1] = '\0';
+
+    if (result < 0) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        const std::string text = "There has been a error within your DLL, Error Number : " + std::to_string(result);
+        ks::ShowMessage(owner, text.c_str(), "DLL Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (result > 0) {
+        // A text of one character or none leaves its edit as the user typed it.
+        if (std::strlen(abstract.get()) > 1)
+            SetDlgItemTextA(owner, IDC_STORE_ABSTRACT, abstract.get());
+        if (std::strlen(keywords.get()) > 1)
+            SetDlgItemTextA(owner, IDC_STORE_KEYWORDS, keywords.get());
+        if (std::strlen(title.get()) > 1)
+            SetDlgItemTextA(owner, IDC_STORE_TITLE, title.get());
+    }
+}
+
+void RunDefaultAssistant(ks::TDialog& store, int& busy)
+{
+    const std::string name = DefaultAssistantName();
+    if (name == "None") {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(store.GetHandle(), "There is no Assistant selected as a default.", "Error",
+                        MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::string file;
+    if (!ReadLibraryFile(name, file)) {
+        ks::ShowMessage(store.GetHandle(), "Sorry, Could not retrieve the filename for this Assistant",
+                        "Registry Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    RunAssistant(store, busy, file);
+}
+
+void RunChosenAssistant(ks::TDialog& store, int& busy)
+{
+    std::string file;
+    {
+        AssistChoose choose(&store);
+        if (choose.Execute() != IDOK)
+            return;
+        if (!ReadLibraryFile(choose.ChosenName, file)) {
+            ks::Beep(MB_ICONEXCLAMATION);
+            ks::ShowMessage(store.GetHandle(), "Could not extract DLL Name for assistant from Registry.",
+                            "Registry Problem", MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+    }
+    RunAssistant(store, busy, file);
+}
+
+void ConfigureAssistant(HWND owner, const std::string& assistantName)
+{
+    std::string file;
+    ks::ModuleHandle library;
+    SetupAssistantFn setup = nullptr;
+    {
+        ks::WaitCursor wait;
+        if (ReadLibraryFile(assistantName, file))
+            library = LoadByPath(LibraryPath(file));
+        if (!library) {
+            ks::Beep(MB_ICONEXCLAMATION);
+            ks::ShowMessage(owner, "Sorry, Could not load requested assistant DLL.", "DLL Loading Problem",
+                            MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        setup = Export<SetupAssistantFn>(library, "_SetupAssistant");
+        if (!setup) {
+            ks::Beep(MB_ICONEXCLAMATION);
+            ks::ShowMessage(owner, "Problem Loading Function Address from DLL - SetupAssistant.", "Error", MB_OK);
+            return;
+        }
+    }
+    setup(owner, 0);
+}
+
+}  // namespace assist
