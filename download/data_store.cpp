@@ -8,6 +8,8 @@
 #include "app/ks_client.h"
 #include "assist/assistants.h"
 #include "controls/date_text.h"
+#include "download/file_moves.h"
+#include "download/file_name_rules.h"
 #include "engine/file_record.h"
 #include "framework/ui.h"
 #include "resources/resource_ids.h"
@@ -22,25 +24,6 @@ constexpr int kTitleEditChars = 79;
 constexpr int kAbstractChars = static_cast<int>(kAbstractSize) - 1;
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Moves a file, also to another volume: there it copies and then deletes the source. A failure leaves the
-// source where it was and no part of it at the target.
-bool MoveWholeFile(const std::string& source, const std::string& target)
-{
-    if (MoveFileA(source.c_str(), target.c_str()))
-        return true;
-    if (GetLastError() != ERROR_NOT_SAME_DEVICE)
-        return false;
-    if (!CopyFileA(source.c_str(), target.c_str(), TRUE)) {
-        DeleteFileA(target.c_str());
-        return false;
-    }
-    if (!DeleteFileA(source.c_str())) {
-        DeleteFileA(target.c_str());
-        return false;
-    }
-    return true;
-}
 
 // Where a file of that name lies in KS_STORE.
 std::string StorePath(const KsApp& app, const std::string& name)
@@ -126,8 +109,15 @@ void DataStore::CmHelp()
         app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_STORAGE);
 }
 
-bool DataStore::NameFits(const std::string& name)
+bool DataStore::NameAllowed(const std::string& name)
 {
+    // A typed name is a plain file name: a path would move the file out of KS_STORE while its record says it
+    // is there.
+    const std::string fault = PlainNameFault(name);
+    if (!fault.empty()) {
+        ks::ShowMessage(m_hwnd, fault.c_str(), "Error", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     if (name.size() <= kMaxFileName)
         return true;
     ks::ShowMessage(m_hwnd,
@@ -138,10 +128,10 @@ bool DataStore::NameFits(const std::string& name)
 
 bool DataStore::ResolveNameConflict(KsClient& client, const KsApp& app, std::string& name)
 {
-    // A name is taken when the record could not hold it, when a file of that name lies in KS_STORE, or when a
+    // A name is taken when the record could not hold it or it is no plain name, when a file of that name lies in KS_STORE, or when a
     // record has it; the engine is asked only when the disk has no such file.
     auto taken = [&] {
-        if (name.size() > kMaxFileName)
+        if (name.size() > kMaxFileName || !PlainNameFault(name).empty())
             return true;
         SetFieldText(client.RecordBuffer.FileName, name);
         return FileExists(StorePath(app, name)) || client.SendEngineCommand(ENG_FIND_NAME, ENG_RECORD_NOT_FOUND) == 0;
@@ -155,9 +145,19 @@ bool DataStore::ResolveNameConflict(KsClient& client, const KsApp& app, std::str
         name = rename.GetText();
         std::transform(name.begin(), name.end(), name.begin(),
                        [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-        NameFits(name);
+        NameAllowed(name);
     }
     return true;
+}
+
+bool DataStore::ConfirmHeldName(std::string& name)
+{
+    ks::TInputDialog rename(this, "Rename File",
+                            "This file's name has characters the catalogue cannot hold. Store it as:", name, 510);
+    if (rename.Execute() != IDOK)
+        return false;
+    name = rename.GetText();
+    return NameAllowed(name);
 }
 
 void DataStore::StoreFile()
@@ -172,25 +172,43 @@ void DataStore::StoreFile()
     // file's name in its area) until the file has been stored under the new one.
     const RecordBufferGuard keepRecord(client->RecordBuffer);
     std::string name = m_fileNameEdit.GetText(512);
-    if (!NameFits(name) || !ResolveNameConflict(*client, *app, name))
+    if (!NameAllowed(name))
         return;
-    const std::string source = m_areaPath + "\\" + m_fileName;
-    if (!MoveWholeFile(source, StorePath(*app, name))) {
+    // A file whose own name the catalogue cannot hold arrives under its short name: the user confirms the
+    // name it is stored under, and the file is moved by its real name.
+    if (!m_sourceWide.empty() && !ConfirmHeldName(name))
+        return;
+    if (!ResolveNameConflict(*client, *app, name))
+        return;
+    const std::wstring source = m_sourceWide.empty() ? Widened(m_areaPath + "\\" + m_fileName) : m_sourceWide;
+    const std::wstring target = Widened(StorePath(*app, name));
+    if (!MoveWholeFile(source, target)) {
         ks::ShowMessage(m_hwnd,
                         "Sorry, there has been an error moving the source file into your KS_STORE subdirectory.",
                         "File Move Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    m_fileName = name;
 
     FileRecord& record = client->RecordBuffer;
     SetFieldText(record.Location, std::string(app->ProgramDir) + "\\KS_STORE");
-    SetFieldText(record.FileName, m_fileName);
+    SetFieldText(record.FileName, name);
     SetFieldText(record.DownloadDate, GetItemText(IDC_STORE_DATE, kDateChars));
     SetFieldText(record.Title, m_title.GetText(kTitleChars));
     SetFieldText(record.Keywords, m_keywords.GetText(kTitleChars));
     SetFieldText(record.Abstract, m_abstract.GetText(kAbstractChars));
-    // A refused add is shown by the link; the file is in KS_STORE either way.
-    client->SendEngineCommand(ENG_ADD, 0);
+    if (client->SendEngineCommand(ENG_ADD, 0) != 0) {
+        // The link has shown why. A file in KS_STORE without its record would be lost to the catalogue: it goes
+        // back to its area, and the window stays open.
+        if (MoveWholeFile(target, source)) {
+            ks::ShowMessage(m_hwnd, "The record could not be added, so the file has been moved back to its download area.",
+                            "File Move Error", MB_OK | MB_ICONEXCLAMATION);
+        } else {
+            const std::string text = "The record could not be added, and the file could not be moved back: it is in "
+                                     "KS_STORE as " + name + ".";
+            ks::ShowMessage(m_hwnd, text.c_str(), "File Move Error", MB_OK | MB_ICONSTOP);
+        }
+        return;
+    }
+    m_fileName = name;
     CloseWindow(IDOK);
 }

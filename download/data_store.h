@@ -17,6 +17,10 @@ public:
     // What the record can hold: a longer name is refused before anything moves.
     static constexpr int kMaxFileName = 255;
 
+    // The file's real name when the catalogue cannot hold it (outside the ANSI code page): fileName is then a name
+    // it can (the short name), offered for the user to confirm, and the file is moved by this full path.
+    void SetWideSource(std::wstring fullPath) { m_sourceWide = std::move(fullPath); }
+
 protected:
     void SetupWindow() override;
     bool CanClose() override;
@@ -33,12 +37,16 @@ private:
     void CmChooseAssistant();
     // Asks for another name while name is taken in KS_STORE or in the catalogue. False when the user gave up.
     bool ResolveNameConflict(KsClient& client, const KsApp& app, std::string& name);
-    bool NameFits(const std::string& name);
+    // A plain file name the record can hold; otherwise says why not.
+    bool NameAllowed(const std::string& name);
+    // Asks for the name a file with a wide name is stored under; false when cancelled or refused.
+    bool ConfirmHeldName(std::string& name);
     KsClient* Client() const;
 
     std::string m_areaPath;
     std::string m_fileName;
     std::string m_dateText;
+    std::wstring m_sourceWide;
     int m_assistantBusy = 0;
     ks::TEdit m_fileNameEdit;
     ks::TEdit m_title;

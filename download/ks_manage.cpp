@@ -5,12 +5,14 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "app/ks_app.h"
 #include "controls/calendar_date.h"
 #include "controls/date_text.h"
 #include "download/area_settings.h"
 #include "download/data_store.h"
+#include "download/file_moves.h"
 #include "download/ks_prefs.h"
 #include "examine/examine.h"
 #include "framework/handles.h"
@@ -24,6 +26,21 @@ constexpr char kNoAreasText[] =
     "receive downloads from.";
 constexpr char kAreaNotFoundText[] =
     "Path for download area not found, please check your settings in Preferences|Download.";
+
+// The text the ANSI code page gives a wide name, when it holds every character of it exactly.
+std::optional<std::string> InAnsi(const wchar_t* name)
+{
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy)
+        return std::nullopt;
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text.data(), size, nullptr, &lossy);
+    text.resize(static_cast<std::size_t>(size) - 1);
+    if (lossy)
+        return std::nullopt;
+    return text;
+}
 }  // namespace
 
 const ks::TResponse<KsManage> KsManage::Responses[] = {
@@ -109,20 +126,42 @@ void KsManage::ShowArea(int area)
     }
     std::strcpy(m_areaPath, path);
 
-    std::string pattern = m_areaPath;
-    pattern += (!pattern.empty() && pattern.back() == '\\') ? "*.*" : "\\*.*";
-    WIN32_FIND_DATAA entry;
-    ks::FindHandle find(FindFirstFileA(pattern.c_str(), &entry));
-    if (!find) {
+    // Listed through the wide calls: a name the ANSI code page cannot hold would come back from the ANSI ones
+    // with question marks, which other calls then take for wildcards.
+    m_listed.clear();
+    const std::wstring dir = Widened(m_areaPath);
+    const std::wstring pattern = dir + ((!dir.empty() && dir.back() == L'\\') ? L"*.*" : L"\\*.*");
+    WIN32_FIND_DATAW entry;
+    HANDLE first = FindFirstFileW(pattern.c_str(), &entry);
+    if (first == INVALID_HANDLE_VALUE) {
         ks::ShowMessage(m_hwnd, "Invalid File Handle", "File Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    const ks::FindHandle find(first);
     // Filling a long list with redrawing off is far quicker.
     m_files.Send(WM_SETREDRAW, FALSE);
     do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            m_files.AddString(entry.cFileName);
-    } while (FindNextFileA(find.Get(), &entry));
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        ListedFile file;
+        file.fullPath = dir + ((!dir.empty() && dir.back() == L'\\') ? L"" : L"\\") + entry.cFileName;
+        if (const auto name = InAnsi(entry.cFileName)) {
+            file.name = *name;
+        } else {
+            // Its short name is one the program can hold; the line says it is not the full name.
+            const auto shortName = InAnsi(entry.cAlternateFileName);
+            if (!shortName || shortName->empty())
+                continue;
+            file.name = *shortName;
+            file.shortName = true;
+        }
+        const std::string line = file.shortName ? file.name + kShortNameMark : file.name;
+        const int index = m_files.AddString(line.c_str());
+        if (index >= 0) {
+            m_files.Send(LB_SETITEMDATA, index, static_cast<LPARAM>(m_listed.size()));
+            m_listed.push_back(std::move(file));
+        }
+    } while (FindNextFileW(find.Get(), &entry));
     m_files.Send(WM_SETREDRAW, TRUE);
     InvalidateRect(m_files.GetHandle(), nullptr, TRUE);
 
@@ -131,30 +170,28 @@ void KsManage::ShowArea(int area)
     ShowFileInfo();
 }
 
-void KsManage::ShowFileInfo()
+const KsManage::ListedFile* KsManage::SelectedFile() const
 {
     const int selected = m_files.GetSelIndex();
-    if (selected < 0) {
-        ClearFileInfo();
-        return;
-    }
-    std::string name = m_areaPath;
-    if (name.empty() || name.back() != '\\')
-        name += '\\';
-    name += m_files.GetString(selected);
-    if (name.size() > 512)
-        name.resize(512);
+    if (selected < 0)
+        return nullptr;
+    const auto slot = static_cast<std::size_t>(m_files.Send(LB_GETITEMDATA, selected));
+    return slot < m_listed.size() ? &m_listed[slot] : nullptr;
+}
 
-    WIN32_FIND_DATAA entry;
-    ks::FindHandle find(FindFirstFileA(name.c_str(), &entry));
-    if (!find) {
+void KsManage::ShowFileInfo()
+{
+    const ListedFile* file = SelectedFile();
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    // The file is asked for by its full name, never by a pattern.
+    if (!file || !GetFileAttributesExW(file->fullPath.c_str(), GetFileExInfoStandard, &data)) {
         ClearFileInfo();
         return;
     }
-    m_size.SetText(SizeText((static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow).c_str());
+    m_size.SetText(SizeText((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow).c_str());
     // The date is the last write as the file system keeps it (UTC), not converted to local time.
     SYSTEMTIME written{};
-    FileTimeToSystemTime(&entry.ftLastWriteTime, &written);
+    FileTimeToSystemTime(&data.ftLastWriteTime, &written);
     m_date.SetText(FormatDate(MakeDate(written.wDay, written.wMonth, written.wYear)).c_str());
 }
 
@@ -171,11 +208,16 @@ void KsManage::CmStore()
         ks::ShowMessage(m_hwnd, "Please select a file to store.", "Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    std::string name = m_files.GetString(m_files.GetSelIndex());
+    const ListedFile* file = SelectedFile();
+    if (!file)
+        return;
+    std::string name = file->name;
     name.resize(std::min<std::size_t>(name.size(), 260));
     // The date shown for the file is the download date the record is offered.
     const std::string date = m_date.GetText(18);
     DataStore store(this, m_areaPath, name.c_str(), date.c_str());
+    if (file->shortName)
+        store.SetWideSource(file->fullPath);
     if (store.Execute() == IDOK)
         ShowArea(m_area);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -19,6 +20,9 @@ public:
     void ShowArea(int area);
     // Shows the date and size of the selected file, or clears them.
     void ShowFileInfo();
+
+    // How a file listed by its short name is marked: the catalogue cannot hold its own name.
+    static constexpr char kShortNameMark[] = "  (short name)";
 
     int CurrentArea() const { return m_area; }
     const char* CurrentAreaPath() const { return m_areaPath; }
@@ -39,6 +43,16 @@ private:
     void CmHelp();
     void ClearFileInfo();
 
+    // A listed file: the name the program uses for it, and its full path with its real name.
+    struct ListedFile {
+        std::string name;
+        std::wstring fullPath;
+        bool shortName = false;  // listed by its short name
+    };
+    // The selected line's file, found through the line's item data.
+    const ListedFile* SelectedFile() const;
+
+    std::vector<ListedFile> m_listed;
     int m_area = 1;
     char m_areaPath[261]{};
     ks::TListBox m_files;

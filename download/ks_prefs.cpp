@@ -2,6 +2,7 @@
 #include "download/ks_prefs.h"
 
 #include <cstring>
+#include <string>
 
 #include "app/ks_app.h"
 #include "download/area_settings.h"
@@ -12,7 +13,43 @@
 
 namespace {
 constexpr const char* kBrowseTitles[] = {"Setup Path One", "Setup Path Two", "Setup Path Three", "Setup Path Four"};
+
+// A directory as one spelling: full, without a trailing backslash, in capitals.
+std::string Canonical(const char* directory)
+{
+    char full[MAX_PATH * 2]{};
+    const DWORD n = GetFullPathNameA(directory, sizeof full, full, nullptr);
+    std::string path = (n > 0 && n < sizeof full) ? full : directory;
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    CharUpperBuffA(path.data(), static_cast<DWORD>(path.size()));
+    return path;
+}
+
+bool Within(const std::string& inner, const std::string& outer)
+{
+    const std::string prefix = outer.back() == '\\' ? outer : outer + "\\";
+    return inner.size() > prefix.size() && inner.compare(0, prefix.size(), prefix) == 0;
+}
+
 }  // namespace
+
+const char* ksPrefs::AreaFault(const char* directory)
+{
+    if (!directory[0])
+        return "No directory was chosen. Please choose the directory of the download area.";
+    const KsApp* app = KsApp::Get();
+    if (!app)
+        return nullptr;
+    // Storing moves files out of the area into KS_STORE: an area there would move catalogued files away from
+    // their records.
+    const std::string store = Canonical((std::string(app->ProgramDir) + "\\KS_STORE").c_str());
+    const std::string area = Canonical(directory);
+    if (area == store || Within(area, store) || Within(store, area))
+        return "A download area cannot be KS_STORE, lie inside it or contain it: storing from it would move "
+               "catalogued files away from their records.";
+    return nullptr;
+}
 
 const ks::TResponse<ksPrefs> ksPrefs::Responses[] = {
     ks::Command(IDC_PREFS_BROWSE1, &ksPrefs::CmBrowse, 1),
@@ -65,6 +102,11 @@ void ksPrefs::CmBrowse(int area)
     data.InitialDir = m_areaPath[area - 1];
     PathSelect browser(this, data, kBrowseTitles[area - 1]);
     if (browser.Execute() == IDOK) {
+        if (const char* fault = AreaFault(browser.ChosenDirectory)) {
+            ks::Beep(MB_ICONEXCLAMATION);
+            ks::ShowMessage(m_hwnd, fault, "Error", MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
         lstrcpynA(m_areaPath[area - 1], browser.ChosenDirectory, sizeof m_areaPath[area - 1]);
         m_path[area - 1].SetText(m_areaPath[area - 1]);
         return;

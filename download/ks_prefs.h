@@ -11,6 +11,9 @@ class ksPrefs : public ks::TDialog {
 public:
     explicit ksPrefs(ks::TWindow* parent);
 
+    // Why a chosen directory cannot be a download area (none chosen; KS_STORE, inside it or holding it), or null.
+    static const char* AreaFault(const char* directory);
+
     bool CanClose() override;
     bool OnCommand(UINT id, UINT notify, HWND control) override;
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "download/file_name_rules.h"
 #include "framework/dialog.h"
 #include "framework/ui.h"
 #include "resources/resource_ids.h"
@@ -40,16 +41,26 @@ void PathSelect::CmOk()
 
 void PathSelect::CmMakeDirectory()
 {
-    ks::TInputDialog input(this, "Create Directory", "Enter the name for the new directory (NOT path)", "", 255);
-    if (input.Execute() != IDOK)
-        return;
+    // The name is asked again, as typed, until it is a plain name: a path would make the directory elsewhere.
+    std::string name;
+    for (;;) {
+        ks::TInputDialog input(this, "Create Directory", "Enter the name for the new directory (NOT path)", name,
+                               255);
+        if (input.Execute() != IDOK)
+            return;
+        name = input.GetText();
+        const std::string fault = PlainNameFault(name);
+        if (fault.empty())
+            break;
+        ks::ShowMessage(m_hwnd, fault.c_str(), "Error", MB_OK | MB_ICONEXCLAMATION);
+    }
     char current[MAX_PATH + 1]{};
     GetCurrentDirectoryA(sizeof current, current);
     std::string path = current;
     // A drive's root already ends with a backslash.
     if (path.empty() || path.back() != '\\')
         path += '\\';
-    path += input.GetText();
+    path += name;
     if (!CreateDirectoryA(path.c_str(), nullptr)) {
         ks::ShowMessage(m_hwnd, "Unable to create directory, Sorry", "Error", MB_OK | MB_ICONEXCLAMATION);
         return;
@@ -60,7 +71,7 @@ void PathSelect::CmMakeDirectory()
     // directories as "[name]", the Windows dialog as plain names.
     HWND list = GetDlgItem(m_hwnd, IDC_BROWSE_DIR_LIST);
     const int selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
-    std::string entry = input.GetText();
+    std::string entry = name;
     char first[MAX_PATH + 3]{};
     if (SendMessageA(list, LB_GETTEXTLEN, 0, 0) < static_cast<LRESULT>(sizeof first) &&
         SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first)) != LB_ERR && first[0] == '[')

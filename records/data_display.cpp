@@ -10,6 +10,8 @@
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
+#include "download/file_moves.h"
+#include "download/file_name_rules.h"
 #include "examine/examine.h"
 #include "examine/path_select.h"
 #include "framework/file_dialog.h"
@@ -177,6 +179,15 @@ bool DataDisplay::CanClose()
         if (ks::ShowMessage(m_hwnd, "Changes have been made. Do you wish to update your database ?", "Question",
                             MB_YESNO | MB_ICONQUESTION) != IDYES)
             return false;
+        // A typed name is a plain file name, or the rename would move the file elsewhere; the window keeps the
+        // name in its field for the user to mend.
+        if (m_fileName.IsModified() && !NameUnchanged()) {
+            if (const std::string fault = PlainNameFault(NameField()); !fault.empty()) {
+                ks::ShowMessage(m_hwnd, fault.c_str(), "Error", MB_OK | MB_ICONEXCLAMATION);
+                m_fileName.Focus();
+                return false;
+            }
+        }
         result = SaveRecord();
         if (!result)
             m_fileName.SetText(Record().FileName);
@@ -189,6 +200,10 @@ bool DataDisplay::CanClose()
 bool DataDisplay::SaveRecord()
 {
     FileRecord& r = Record();
+    // What the buffer held goes back when the engine refuses the change.
+    RecordBufferGuard unsaved(r);
+    std::string renamedFrom;
+    std::string renamedTo;
     // A name field touched but showing the stored name again is no rename: the record itself has the name.
     if (m_fileName.IsModified() && !NameUnchanged()) {
         const std::string newName = NameField();
@@ -212,10 +227,14 @@ bool DataDisplay::SaveRecord()
         }
         // A file missing from its place is not renamed: only the record takes the new name.
         const std::string oldPath = JoinPath(location, oldName);
-        if (Exists(oldPath) && !MoveFileA(oldPath.c_str(), newPath.c_str())) {
-            ks::ShowMessage(m_hwnd, "Error renaming file, changes will NOT be processed !", "File Error",
-                            MB_OK | MB_ICONHAND);
-            return false;
+        if (Exists(oldPath)) {
+            if (!MoveFileA(oldPath.c_str(), newPath.c_str())) {
+                ks::ShowMessage(m_hwnd, "Error renaming file, changes will NOT be processed !", "File Error",
+                                MB_OK | MB_ICONHAND);
+                return false;
+            }
+            renamedFrom = oldPath;
+            renamedTo = newPath;
         }
         SetFieldText(r.FileName, newName);
     }
@@ -223,7 +242,18 @@ bool DataDisplay::SaveRecord()
     SetFieldText(r.DownloadDate, m_date.GetText(kDateChars));
     SetFieldText(r.Title, m_title.GetText(kTitleChars));
     SetFieldText(r.Keywords, m_keywords.GetText(kKeywordsChars));
-    m_client->SendEngineCommand(ENG_UPDATE, 0);
+    if (m_client->SendEngineCommand(ENG_UPDATE, 0) != 0) {
+        // The link has shown why. The file keeps the name its record still has.
+        if (!renamedTo.empty()) {
+            const bool back = MoveFileA(renamedTo.c_str(), renamedFrom.c_str()) != FALSE;
+            const std::string text = back ? std::string("The record could not be changed, so the file keeps its old name.")
+                                          : "The record could not be changed, and the file could not be given its old "
+                                            "name back: it is now " + renamedTo + ".";
+            ks::ShowMessage(m_hwnd, text.c_str(), "File Error", MB_OK | (back ? MB_ICONEXCLAMATION : MB_ICONHAND));
+        }
+        return false;
+    }
+    unsaved.Keep();
     return true;
 }
 
@@ -322,14 +352,24 @@ void DataDisplay::CmMove()
     // The new location must fit the record, or the record would point at a directory that is not it.
     // Another volume is allowed: the file is then copied and its original removed.
     const std::string newLocation = target.substr(0, target.rfind('\\'));
-    if (newLocation.size() > static_cast<std::size_t>(kLocationChars) ||
-        !MoveFileExA(RecordedPath().c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) {
+    const std::string source = RecordedPath();
+    if (newLocation.size() > static_cast<std::size_t>(kLocationChars) || !MoveWholeFile(source, target)) {
         ks::ShowMessage(m_hwnd, "Error moving file.Changes will NOT be processed.", "File Error",
                         MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    RecordBufferGuard unsaved(Record());
     SetFieldText(Record().Location, newLocation);
-    m_client->SendEngineCommand(ENG_UPDATE, 0);
+    if (m_client->SendEngineCommand(ENG_UPDATE, 0) != 0) {
+        // The link has shown why. The file goes back where its record still says it is.
+        const bool back = MoveWholeFile(target, source);
+        const std::string text = back ? std::string("The record could not be changed, so the file has been moved back.")
+                                      : "The record could not be changed, and the file could not be moved back: it is "
+                                        "now " + target + ".";
+        ks::ShowMessage(m_hwnd, text.c_str(), "File Error", MB_OK | (back ? MB_ICONEXCLAMATION : MB_ICONHAND));
+        return;
+    }
+    unsaved.Keep();
     SetItemText(IDC_RECORD_LOCATION, Record().Location);
 }
 
@@ -359,7 +399,8 @@ void DataDisplay::CmRelink()
     if (!m_client)
         return;
     FileRecord& r = Record();
-    const std::string oldPath = JoinPath(r.Location, m_fileName.GetText(kNameFieldChars - 1));
+    // The file the record describes; a name typed but not saved names no file of the record's.
+    const std::string oldPath = RecordedPath();
     ks::TOpenSaveData data;
     data.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER;
     data.Filter = "All Files (*.*)|*.*|";
@@ -372,6 +413,13 @@ void DataDisplay::CmRelink()
         return;
     const std::string directory = data.FileName.substr(0, cut);
     const std::string name = data.FileName.substr(cut + 1);
+    // The record must hold the chosen place whole, or it would point at a file that is not it.
+    if (directory.size() > static_cast<std::size_t>(kLocationChars) ||
+        name.size() > static_cast<std::size_t>(kFileNameChars)) {
+        ks::ShowMessage(m_hwnd, "This file's path is too long for the database. Changes will NOT be processed.",
+                        "File Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
 
     const std::string oldName = r.FileName;
     SetFieldText(r.FileName, name);
@@ -389,21 +437,27 @@ void DataDisplay::CmRelink()
         return;
     }
     const std::string newPath = JoinPath(directory, name);
+    bool deleteOld = false;
     if (Exists(oldPath) && !SameIgnoringCase(newPath, oldPath)) {
         ks::Beep();
         const int answer = ks::ShowMessage(
             m_hwnd, "Would you like the old file deleted.", "Question", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL)
             return;
-        if (answer == IDYES)
-            DeleteToRecycleBin(m_hwnd, oldPath);
+        deleteOld = answer == IDYES;
     }
+    RecordBufferGuard unsaved(r);
     SetFieldText(r.Location, directory);
     SetFieldText(r.FileName, name);
+    // The old file goes only once the record points at the new one.
+    if (m_client->SendEngineCommand(ENG_UPDATE, 0) != 0)
+        return;
+    unsaved.Keep();
+    if (deleteOld)
+        DeleteToRecycleBin(m_hwnd, oldPath);
     SetItemText(IDC_RECORD_LOCATION, r.Location);
     m_fileName.SetText(r.FileName);
     SetItemText(IDC_RECORD_LOCATED_AT, kLocatedAt);
-    m_client->SendEngineCommand(ENG_UPDATE, 0);
     RecordChanged();
 }
 

@@ -45,6 +45,14 @@ REG
   if [ -d /dev/shm ] && KS_SECOND_VOLUME=$(mktemp -d /dev/shm/kstest.XXXXXX 2>/dev/null); then
     ln -sfn "$KS_SECOND_VOLUME" "$WINEPREFIX/dosdevices/t:"
   fi
+  # A small volume (S:) that fills up, for stores onto a full disk; only where this user may mount one.
+  if KS_SMALL_VOLUME=$(mktemp -d /tmp/kssmall.XXXXXX 2>/dev/null); then
+    if mount -t tmpfs -o size=256k tmpfs "$KS_SMALL_VOLUME" 2>/dev/null; then
+      ln -sfn "$KS_SMALL_VOLUME" "$WINEPREFIX/dosdevices/s:"
+    else
+      rmdir "$KS_SMALL_VOLUME"; KS_SMALL_VOLUME=""
+    fi
+  fi
   # Keep the server warm between the many short test programs.
   "$WINESERVER" -p
   # The first program of a prefix starts its background processes (services, desktop); started here, they
@@ -58,6 +66,8 @@ ks_stop() {
   [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 || true
   [ -n "${KS_XVFB_PID:-}" ] && kill "$KS_XVFB_PID" 2>/dev/null || true
   [ -n "${KS_SECOND_VOLUME:-}" ] && rm -rf "$KS_SECOND_VOLUME" || true
+  if [ -n "${KS_SMALL_VOLUME:-}" ]; then umount "$KS_SMALL_VOLUME" 2>/dev/null; rmdir "$KS_SMALL_VOLUME" 2>/dev/null; fi
+  true
 }
 
 ks_begin_run() {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -259,6 +260,42 @@ TEST_F(DownloadInterface, AFileThatVanishedClearsTheInformationAndStoreNeedsASel
     SendMessageA(m->GetItem(IDC_DOWNLOAD_STORE), BM_CLICK, 0, 0);
     EXPECT_TRUE(ks_test::HasBox(m_ui, "Please select a file to store.", "Error", MB_ICONEXCLAMATION));
     EXPECT_EQ(ks_test::BeepCount(m_ui), 1);
+}
+
+TEST_F(DownloadInterface, AFileNamedOutsideTheCodePageIsListedByItsShortNameWithItsOwnSize)
+{
+    // A name the ANSI code page cannot hold, and a file that the pattern "???.txt" would match.
+    const std::wstring wide = std::wstring(m_area.begin(), m_area.end()) + L"\\\x65E5\x672C\x8A9E.txt";
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "ten bytes!", 10, &written, nullptr);
+    CloseHandle(file);
+    ks_test::PutFile(m_area, "abc.txt", "seven b");
+    ks_test::PutFile(m_area, "caf\xe9.txt", "12");
+    SetArea(1, m_area, "One");
+    KsManage* m = Open();
+    ASSERT_NE(m, nullptr);
+    const std::vector<std::string> files = Files(*m);
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_NE(std::find(files.begin(), files.end(), "abc.txt"), files.end());
+    EXPECT_NE(std::find(files.begin(), files.end(), "caf\xe9.txt"), files.end());
+    int shortLine = -1;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& f = files[i];
+        EXPECT_EQ(f.find('?'), std::string::npos) << f;
+        if (f.size() > std::strlen(KsManage::kShortNameMark) &&
+            f.compare(f.size() - std::strlen(KsManage::kShortNameMark), std::string::npos, KsManage::kShortNameMark) == 0)
+            shortLine = static_cast<int>(i);
+    }
+    ASSERT_GE(shortLine, 0);
+    Select(*m, shortLine);
+    EXPECT_EQ(Text(*m, IDC_DOWNLOAD_SIZE), "10 Bytes.");
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        Select(*m, static_cast<int>(i));
+        EXPECT_EQ(Text(*m, IDC_DOWNLOAD_SIZE), files[i] == "abc.txt" ? "7 Bytes." : files[i] == "caf\xe9.txt" ? "2 Bytes." : "10 Bytes.");
+    }
+    DeleteFileW(wide.c_str());
 }
 
 TEST_F(DownloadInterface, AFileOf2GigabytesOrMoreShowsItsTrueSize)

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/ks_app.h"
 #include "download/ks_prefs.h"
 #include "examine/path_select.h"
 #include "resources/resource_ids.h"
@@ -178,6 +179,47 @@ TEST_F(PathPreferences, ChoosingADirectoryInTheRealBrowserSetsTheAreaAndOkSavesI
     EXPECT_EQ(RegString("Download Directorys", "Area One"), chosen);
 }
 
+TEST_F(PathPreferences, AnAreaThatIsHoldsOrLiesInTheStoreIsRefused)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.Started());
+    const std::string program = app.ProgramDir;
+    const std::string store = program + "\\KS_STORE";
+    CreateDirectoryA((store + "\\inside").c_str(), nullptr);
+    struct Case {
+        std::string directory;
+        bool refused;
+    };
+    const Case cases[] = {
+        {store, true},
+        {store + "\\", true},
+        {Lower(store), true},
+        {store + "\\inside", true},
+        {program, true},                       // holds KS_STORE
+        {program.substr(0, 3), true},          // the drive's root holds it too
+        {"", true},                            // nothing chosen
+        {program + "\\KS_STORE2", false},     // a neighbour is fine
+        {m_scratch, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.directory);
+        EXPECT_EQ(ksPrefs::AreaFault(c.directory.c_str()) != nullptr, c.refused);
+    }
+
+    // Chosen in the browser: the box says why, and the area keeps its path.
+    SetArea(1, store, "Store");
+    std::string shown;
+    Run([&](ks::TDialog& d) {
+        m_ui.AnswerOpenFile(RealFileDialog::Driven([](HWND dialog) { RealFileDialog::Press(dialog, IDOK); }));
+        ks_test::Click(d, IDC_PREFS_BROWSE1);
+        shown = Text(d, IDC_PREFS_PATH1);
+        ks_test::Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(ks_test::HasBox(m_ui, ksPrefs::AreaFault(store.c_str()), "Error", MB_ICONEXCLAMATION));
+    EXPECT_EQ(shown, store);  // as read from the settings: not replaced by the refused choice
+    RemoveDirectoryA((store + "\\inside").c_str());
+}
+
 TEST_F(PathPreferences, HelpOpensItsPageOfTheProgramsHelpFile)
 {
     KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
@@ -305,6 +347,32 @@ TEST_F(DirectoryBrowser, MakeDirectoryOfAnExistingNameIsRefusedAndCancelDoesNoth
     EXPECT_EQ(afterRefusal, before);
     EXPECT_EQ(afterCancel, before);
     EXPECT_FALSE(IsDirectory(dir + "\\never made"));
+}
+
+TEST_F(DirectoryBrowser, MakeDirectoryRefusesAPathOrDeviceAndAsksAgainWithTheName)
+{
+    const std::string dir = MakeDir("parent");
+    std::string askedAgainWith;
+    m_ui.OnDialog(IDD_INPUT_DIALOG, [](ks::TDialog& d) {
+        SetDlgItemTextA(d.GetHandle(), IDC_INPUT_EDIT, "..\\escaped");
+        ks_test::Click(d, IDOK);
+    });
+    m_ui.OnDialog(IDD_INPUT_DIALOG, [&](ks::TDialog& d) {
+        askedAgainWith = d.GetItemText(IDC_INPUT_EDIT, 100);
+        SetDlgItemTextA(d.GetHandle(), IDC_INPUT_EDIT, "NUL");
+        ks_test::Click(d, IDOK);
+    });
+    AnswerInput("", IDCANCEL);
+    Browse(dir, [&](HWND dialog) {
+        MakeDirectory(dialog);
+        RealFileDialog::Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(askedAgainWith, "..\\escaped");
+    ASSERT_EQ(m_ui.Boxes().size(), 2u);
+    EXPECT_NE(m_ui.Boxes()[0].text.find("path"), std::string::npos);
+    EXPECT_NE(m_ui.Boxes()[1].text.find("device"), std::string::npos);
+    EXPECT_FALSE(IsDirectory(m_scratch + "\\escaped"));
+    EXPECT_FALSE(IsDirectory(dir + "\\escaped"));
 }
 
 TEST_F(DirectoryBrowser, MakeDirectoryInADriveRootMakesRootAndName)

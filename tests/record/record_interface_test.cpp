@@ -424,6 +424,63 @@ TEST_F(RecordInterface, MoveAndCopyRefuseATargetThatExistsAndMoveUpdatesTheLocat
     EXPECT_EQ(Text(d, IDC_RECORD_LOCATION), Stored(n).Location);
 }
 
+TEST_F(RecordInterface, ATypedNameThatIsNoPlainFileNameIsRefusedAndStaysInItsField)
+{
+    const std::string file = ks_test::PutFile(m_dir, "REPORT.TXT", "report");
+    const std::int32_t n = AddRecord("REPORT.TXT", m_dir);
+    ks::TDialog& d = Open(n);
+    for (const char* typed : {"..\\NEW.TXT", "C:\\X\\Y.TXT", "NUL", "REPORT.TXT."}) {
+        SCOPED_TRACE(typed);
+        m_ui.Clear();
+        Type(d, IDC_RECORD_FILENAME, typed);
+        m_ui.AnswerBox(IDYES);
+        Click(d, IDOK);
+        Pump();
+        EXPECT_TRUE(IsOpen());
+        ASSERT_EQ(m_ui.Boxes().size(), 2u);
+        EXPECT_EQ(m_ui.Boxes()[1].caption, "Error");
+        EXPECT_EQ(Text(d, IDC_RECORD_FILENAME), typed);
+        EXPECT_EQ(Contents(file), "report");
+        EXPECT_STREQ(Stored(n).FileName, "REPORT.TXT");
+    }
+    EXPECT_FALSE(Exists(m_dir + "\\..\\NEW.TXT"));
+}
+
+TEST_F(RecordInterface, WhenTheEngineRefusesTheChangeTheFileGoesBack)
+{
+    const std::string file = ks_test::PutFile(m_dir, "DATA.BIN", "payload");
+    const std::string other = MakeDir("files\\Other");
+    const std::int32_t n = AddRecord("DATA.BIN", m_dir);
+    ks::TDialog& d = Open(n);
+    // The record goes behind the window's back: every change of it is refused.
+    const FileRecord held = m_client->RecordBuffer;
+    ASSERT_EQ(m_client->SendEngineCommand(ENG_DELETE, 0), 0);
+    m_client->RecordBuffer = held;
+
+    m_ui.AnswerOpenFile(RealFileDialog::Driven([](HWND dialog) {
+        RealFileDialog::OpenSubdirectory(dialog, "Other");
+        RealFileDialog::Press(dialog, IDOK);
+    }));
+    Click(d, IDC_RECORD_MOVE);
+    EXPECT_EQ(Contents(file), "payload");
+    EXPECT_FALSE(Exists(other + "\\DATA.BIN"));
+    EXPECT_EQ(Text(d, IDC_RECORD_LOCATION), m_dir);
+    ASSERT_EQ(m_ui.Boxes().size(), 2u);  // the engine's reason, then what became of the file
+    EXPECT_EQ(m_ui.Boxes()[1].text, "The record could not be changed, so the file has been moved back.");
+
+    m_ui.Clear();
+    Type(d, IDC_RECORD_FILENAME, "RENAMED.BIN");
+    m_ui.AnswerBox(IDYES);
+    Click(d, IDOK);
+    Pump();
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ(Contents(file), "payload");
+    EXPECT_FALSE(Exists(m_dir + "\\RENAMED.BIN"));
+    EXPECT_EQ(Text(d, IDC_RECORD_FILENAME), "DATA.BIN");
+    ASSERT_EQ(m_ui.Boxes().size(), 3u);
+    EXPECT_EQ(m_ui.Boxes()[2].text, "The record could not be changed, so the file keeps its old name.");
+}
+
 TEST_F(RecordInterface, MoveWritesTheLocationAndLeavesFieldEditsForTheCloseCheck)
 {
     const std::string file = ks_test::PutFile(m_dir, "DATA.BIN", "payload");
@@ -531,6 +588,24 @@ TEST_F(RecordInterface, RelinkRefusesAnotherRecordsNameAndToTheSameFileAsksNothi
     EXPECT_STREQ(r.FileName, "FRESH.TXT");
     EXPECT_EQ(std::string(r.Location), fresh.substr(0, fresh.rfind('\\')));
     EXPECT_EQ(Text(d, IDC_RECORD_FILENAME), "FRESH.TXT");
+
+    // A name typed but not saved names no file of the record's: only the record's own file may go.
+    const std::string bystander = ks_test::PutFile(m_dir, "BYSTANDER.TXT", "not mine");
+    Type(d, IDC_RECORD_FILENAME, "BYSTANDER.TXT");
+    m_ui.Clear();
+    choose(file);
+    m_ui.AnswerBox(IDNO);
+    Click(d, IDC_RECORD_RELINK);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Would you like the old file deleted."});
+    choose(fresh);
+    m_ui.AnswerBox(IDYES);
+    Type(d, IDC_RECORD_FILENAME, "BYSTANDER.TXT");
+    Click(d, IDC_RECORD_RELINK);
+    EXPECT_EQ(Contents(bystander), "not mine");
+    EXPECT_FALSE(Exists(file));
+    EXPECT_STREQ(Stored(n).FileName, "FRESH.TXT");
+    // Put the first file back for what follows.
+    ks_test::PutFile(m_dir, "MINE.TXT");
 
     // Back to the first file: Cancel changes nothing; Yes puts the old file in the recycle bin.
     m_ui.Clear();

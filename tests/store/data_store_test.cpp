@@ -14,6 +14,8 @@
 #include "app/ks_client.h"
 #include "controls/date_text.h"
 #include "download/data_store.h"
+#include "download/file_moves.h"
+#include "kspdx/table_log.h"
 #include "engine/file_record.h"
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
@@ -34,6 +36,12 @@ void WriteFile(const std::string& path, const std::string& content)
 }
 
 std::string Field(const char* text) { return std::string(text); }
+
+std::string Contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string((std::istreambuf_iterator<char>(in)), {}) : "(none)";
+}
 
 // A program set up as at run time: the application object, the MDI client with the real engine on an empty
 // table, and the chain of windows a Storage Interface reaches the client through.
@@ -70,8 +78,10 @@ protected:
         for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
             Sleep(20);
         m_app.reset();
-        for (const std::string& name : m_created)
+        for (const std::string& name : m_created) {
+            SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(name.c_str());
+        }
         RemoveDirectoryA(m_area.c_str());
         SetCurrentDirectoryA(m_previousDir);
         ks_test::DeleteProgramSettings();
@@ -89,6 +99,13 @@ protected:
         const std::string path = m_store + "\\" + name;
         m_created.push_back(path);
         return path;
+    }
+    // The one box of a failed move.
+    bool MoveErrorShown() const
+    {
+        const auto boxes = m_ui.Boxes();
+        return boxes.size() == 1 && boxes[0].caption == "File Move Error" &&
+               boxes[0].text == "Sorry, there has been an error moving the source file into your KS_STORE subdirectory.";
     }
     bool BufferUntouched() const
     {
@@ -200,6 +217,12 @@ TEST_F(Storing, NameUsedOnDiskOrByARecordAsksForAnotherNameInCapitals)
 
     EXPECT_TRUE(Exists(Stored("DISK2.TXT")));
     EXPECT_TRUE(Exists(Stored("CAT2.TXT")));
+    EXPECT_EQ(Contents(Stored("DISK.TXT")), "already stored");  // the file in the way is untouched
+    // The names typed in the rename box reach the catalogue in capitals.
+    std::vector<std::string> names;
+    for (const FileRecord& r : Records())
+        names.push_back(Field(r.FileName));
+    EXPECT_EQ(names, (std::vector<std::string>{"cat.txt", "DISK2.TXT", "CAT2.TXT"}));
     const auto prompts = m_ui.Of(Shown::Kind::Dialog);
     int renamePrompts = 0;
     for (const Shown& p : prompts)
@@ -321,6 +344,191 @@ TEST_F(Storing, FileFromAnotherVolumeIsCopiedThenRemoved)
     std::string content((std::istreambuf_iterator<char>(stored)), {});
     EXPECT_EQ(content, "from another volume");
     RemoveDirectoryA(area.c_str());
+}
+
+TEST_F(Storing, NamesThatAreNoPlainFileNamesAreRefusedBeforeAnythingMoves)
+{
+    Waiting("NEW.TXT", "waiting");
+    const char* const typed[] = {"..\\NEW.TXT", "C:\\X\\Y.TXT", "CON", "A?.TXT", "   ", "NEW.TXT."};
+    for (const char* name : typed) {
+        SCOPED_TRACE(name);
+        m_ui.Clear();
+        std::string after;
+        RunStore("NEW.TXT", "01/05/96", [&](ks::TDialog& d) {
+            d.SetItemText(IDC_STORE_FILENAME, name);
+            Click(d, IDOK);
+            after = d.GetItemText(IDC_STORE_FILENAME, 300);
+            d.Destroy(IDCANCEL);
+        });
+        ASSERT_EQ(m_ui.Boxes().size(), 1u);
+        EXPECT_EQ(m_ui.Boxes()[0].caption, "Error");
+        EXPECT_EQ(after, name);  // the window stayed open with the name in its field
+    }
+    // The rename box refuses them too and asks again until a plain name comes.
+    WriteFile(Stored("NEW.TXT"), "in the way");
+    m_ui.Clear();
+    m_ui.OnDialog(IDD_INPUT_DIALOG, [](ks::TDialog& d) {
+        d.SetItemText(IDC_INPUT_EDIT, "..\\..\\OUT.TXT");
+        Click(d, IDOK);
+    });
+    m_ui.OnDialog(IDD_INPUT_DIALOG, [](ks::TDialog& d) {
+        d.SetItemText(IDC_INPUT_EDIT, "fine.txt");
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(RunStore("NEW.TXT", "01/05/96", [](ks::TDialog& d) { Click(d, IDOK); }), IDOK);
+    ASSERT_EQ(m_ui.Boxes().size(), 1u);
+    EXPECT_NE(m_ui.Boxes()[0].text.find("path"), std::string::npos);
+    EXPECT_EQ(Contents(Stored("FINE.TXT")), "waiting");
+    EXPECT_EQ(Contents(Stored("NEW.TXT")), "in the way");
+    EXPECT_FALSE(Exists(BinDir() + "\\OUT.TXT"));
+    ASSERT_EQ(Records().size(), 1u);
+    EXPECT_EQ(Field(Records()[0].FileName), "FINE.TXT");
+    EXPECT_TRUE(BufferUntouched());
+}
+
+TEST_F(Storing, AMoveIsWholeOrNothingAndNeverTouchesAFileInTheWay)
+{
+    const bool secondVolume = Exists("T:\\");
+    const std::string distant = "T:\\ks_move_" + std::to_string(GetCurrentProcessId());
+    if (secondVolume)
+        CreateDirectoryA(distant.c_str(), nullptr);
+    struct Case {
+        std::string targetDir;
+        bool targetThere;
+    };
+    std::vector<Case> cases = {{m_area, false}, {m_area, true}};
+    if (secondVolume)
+        cases.insert(cases.end(), {{distant, false}, {distant, true}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.targetDir + (c.targetThere ? " (target there)" : ""));
+        const std::string source = Waiting("SOURCE.BIN", "moved bytes");
+        const std::string target = c.targetDir + "\\TARGET.BIN";
+        if (c.targetThere)
+            WriteFile(target, "was there first");
+        EXPECT_EQ(MoveWholeFile(source, target), !c.targetThere);
+        EXPECT_EQ(Contents(target), c.targetThere ? "was there first" : "moved bytes");
+        EXPECT_EQ(Exists(source), c.targetThere);
+        DeleteFileA(target.c_str());
+        DeleteFileA(source.c_str());
+    }
+    if (!secondVolume)
+        return;
+    // The platform's cross-volume move copies, cannot delete a read-only source, and says it succeeded: the
+    // store takes the copy back, adds no record and says so.
+    const std::string stuck = distant + "\\STUCK.TXT";
+    WriteFile(stuck, "cannot leave");
+    SetFileAttributesA(stuck.c_str(), FILE_ATTRIBUTE_READONLY);
+    m_ui.OnDialog(IDD_STORAGE, [](ks::TDialog& d) {
+        Click(d, IDOK);
+        d.Destroy(IDCANCEL);
+    });
+    DataStore store(m_manage.get(), distant.c_str(), "STUCK.TXT", "01/05/96");
+    EXPECT_EQ(store.Execute(), IDCANCEL);
+    EXPECT_TRUE(MoveErrorShown());
+    EXPECT_EQ(Contents(stuck), "cannot leave");
+    EXPECT_FALSE(Exists(Stored("STUCK.TXT")));
+    EXPECT_TRUE(Records().empty());
+    SetFileAttributesA(stuck.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(stuck.c_str());
+    RemoveDirectoryA(distant.c_str());
+}
+
+TEST_F(Storing, ARecordTheEngineRefusesPutsTheFileBack)
+{
+    // A catalogue whose highest record number is the largest there is: the engine refuses every add.
+    m_manage.reset();
+    m_child.reset();
+    m_client.reset();
+    for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
+        Sleep(20);
+    {
+        std::string bytes;
+        const auto header = kspdx::EncodeHeader();
+        bytes.append(reinterpret_cast<const char*>(header.data()), header.size());
+        kspdx::RecordTexts texts;
+        texts[0] = "LAST.ZIP";
+        kspdx::EntryBuilder builder;
+        const auto entry = builder.Put(2147483647, texts);
+        bytes.append(reinterpret_cast<const char*>(entry.data()), entry.size());
+        WriteFile(BinDir() + "\\kspdx.tbl", bytes);
+    }
+    m_client = std::make_unique<KsClient>();
+    ASSERT_TRUE(m_client->LinkReady());
+    m_child = std::make_unique<ks::TMDIChild>(*m_client, "Download Interface - 0", nullptr, true);
+    m_manage = std::make_unique<ks::TDialog>(m_child.get(), IDD_DOWNLOAD);
+    std::memset(&m_client->RecordBuffer, 0x5A, sizeof(FileRecord));
+    m_client->RecordBuffer.FileName[0] = '\0';
+
+    Waiting("REFUSED.TXT", "keep me");
+    bool open = false;
+    RunStore("REFUSED.TXT", "01/05/96", [&](ks::TDialog& d) {
+        Click(d, IDOK);
+        open = IsWindow(d.GetHandle()) != FALSE;
+        d.Destroy(IDCANCEL);
+    });
+    EXPECT_TRUE(open);
+    EXPECT_EQ(Contents(m_area + "\\REFUSED.TXT"), "keep me");
+    EXPECT_FALSE(Exists(Stored("REFUSED.TXT")));
+    ASSERT_EQ(m_ui.Boxes().size(), 2u);  // the engine's reason, then what became of the file
+    EXPECT_EQ(m_ui.Boxes()[1].text, "The record could not be added, so the file has been moved back to its download area.");
+    ASSERT_EQ(Records().size(), 1u);
+    EXPECT_TRUE(BufferUntouched());
+}
+
+TEST_F(Storing, AStoreOntoAFullDiskLeavesTheFileInItsArea)
+{
+    // The test prefix's S: is a small volume; KS_STORE is put there.
+    if (!Exists("S:\\"))
+        GTEST_SKIP() << "no small volume S: in this prefix";
+    CreateDirectoryA("S:\\ksfull", nullptr);
+    CreateDirectoryA("S:\\ksfull\\KS_STORE", nullptr);
+    const std::string programDir = m_app->ProgramDir;
+    lstrcpynA(m_app->ProgramDir, "S:\\ksfull", sizeof m_app->ProgramDir);
+    const std::string big(1024 * 1024, 'b');
+    Waiting("BIG.BIN", big);
+    RunStore("BIG.BIN", "01/05/96", [](ks::TDialog& d) {
+        Click(d, IDOK);
+        d.Destroy(IDCANCEL);
+    });
+    lstrcpynA(m_app->ProgramDir, programDir.c_str(), sizeof m_app->ProgramDir);
+    EXPECT_TRUE(MoveErrorShown());
+    EXPECT_EQ(Contents(m_area + "\\BIG.BIN"), big);
+    EXPECT_FALSE(Exists("S:\\ksfull\\KS_STORE\\BIG.BIN"));
+    EXPECT_TRUE(Records().empty());
+    RemoveDirectoryA("S:\\ksfull\\KS_STORE");
+    RemoveDirectoryA("S:\\ksfull");
+}
+
+TEST_F(Storing, AFileNamedOutsideTheCodePageIsStoredUnderTheNameTheUserConfirms)
+{
+    const std::wstring wide = Widened(m_area) + L"\\\x65E5\x672C\x8A9E.txt";
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, "wide bytes", 10, &written, nullptr);
+    CloseHandle(file);
+    wchar_t shortPath[MAX_PATH]{};
+    ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);
+    std::wstring shortWide = shortPath;
+    shortWide = shortWide.substr(shortWide.rfind(L'\\') + 1);
+    const std::string shortName(shortWide.begin(), shortWide.end());
+
+    std::string offered;
+    m_ui.OnDialog(IDD_INPUT_DIALOG, [&](ks::TDialog& d) {
+        offered = d.GetItemText(IDC_INPUT_EDIT, 300);
+        d.SetItemText(IDC_INPUT_EDIT, "JAPAN.TXT");
+        Click(d, IDOK);
+    });
+    m_ui.OnDialog(IDD_STORAGE, [](ks::TDialog& d) { Click(d, IDOK); });
+    DataStore store(m_manage.get(), m_area.c_str(), shortName.c_str(), "01/05/96");
+    store.SetWideSource(wide);
+    EXPECT_EQ(store.Execute(), IDOK);
+    EXPECT_EQ(offered, shortName);
+    EXPECT_EQ(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Contents(Stored("JAPAN.TXT")), "wide bytes");
+    ASSERT_EQ(Records().size(), 1u);
+    EXPECT_EQ(Field(Records()[0].FileName), "JAPAN.TXT");
+    EXPECT_TRUE(BufferUntouched());
 }
 
 }  // namespace
