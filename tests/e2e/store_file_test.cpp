@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -13,6 +14,7 @@
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
 #include "tests/e2e/program_runner.h"
+#include "tests/support/box_watcher.h"
 
 namespace {
 
@@ -122,6 +124,123 @@ TEST(StoreFileEndToEnd, AStoredFileIsInTheStoreAndItsRecordHoldsWhatWasTyped)
     EXPECT_STREQ(record.Keywords, "news, daily");
     EXPECT_STREQ(record.Abstract, "What happened today.");
     EXPECT_NE(record.DownloadDate[0], '\0');
+    EXPECT_EQ(link.Transact(ENG_NEXT, record), ENG_END_OF_TABLE);
+    EXPECT_EQ(link.Transact(ENG_SHUTDOWN, record), 0);
+    EXPECT_EQ(engine.WaitForExit(20s), 0u);
+}
+
+// Selects a line of the Download Interface's list as a user does, in the program's process.
+void SelectLine(HWND manage, HWND list, int index)
+{
+    SendMessageW(list, LB_SETCURSEL, index, 0);
+    SendMessageW(manage, WM_COMMAND, MAKEWPARAM(IDC_DOWNLOAD_FILES, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+std::string WindowText(HWND hwnd)
+{
+    char text[300]{};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+TEST(StoreFileEndToEnd, ATypedPathIsRefusedAndAFileNamedOutsideTheCodePageIsStored)
+{
+    ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
+    ks_test::ProgramFolder folder("names");
+    const std::string area = folder.Work() + "\\area";
+    CreateDirectoryA(area.c_str(), nullptr);
+    std::ofstream(area + "\\NEWS.TXT", std::ios::binary) << "news of the day";
+    const std::wstring wide = std::wstring(area.begin(), area.end()) + L"\\\x65E5\x672C\x8A9E.txt";
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "ten bytes!", 10, &written, nullptr);
+    CloseHandle(file);
+
+    ks_test::DeleteProgramSettings();
+    ks_test::SetRegString("Initialisation", "Setup", "OK");
+    for (const char* name : {"Area Two", "Area Three", "Area Four"})
+        ks_test::SetRegString("Download Directorys", name, "No Path");
+    ks_test::SetRegString("Download Directorys", "Area One", area.c_str());
+    ks_test::SetRegString("Download Directorys", "Alias One", "Mail");
+
+    Program program(folder.Exe(), folder.ProgramDir());
+    ASSERT_TRUE(program.Started());
+    HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CM_FILES_DOWNLOADED, 0), 0);
+    HWND child = nullptr;
+    ASSERT_TRUE(Eventually([&] { return (child = FindChildByTitle(main, "Download Interface - 0")) != nullptr; }, 20s));
+    HWND manage = nullptr;
+    ASSERT_TRUE(Eventually([&] { return (manage = DialogWithControl(child, IDC_DOWNLOAD_FILES)) != nullptr; }, 10s));
+    HWND list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
+    ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; }, 10s));
+    const int news = ListText(list, 0) == L"NEWS.TXT" ? 0 : 1;
+    const std::wstring shortLine = ListText(list, 1 - news);
+    EXPECT_NE(shortLine.find(L"(short name)"), std::wstring::npos);
+    EXPECT_EQ(shortLine.find(L'?'), std::wstring::npos);
+
+    // "..\NEW.TXT" typed as the stored name: one box, the window stays, nothing moves.
+    SelectLine(manage, list, news);
+    {
+        ks_test::BoxWatcherOptions options;
+        options.process_id = program.Id();
+        options.caption = "Error";
+        ks_test::BoxWatcher boxes(options);
+        PostMessageA(manage, WM_COMMAND, MAKEWPARAM(IDC_DOWNLOAD_STORE, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(manage, IDC_DOWNLOAD_STORE)));
+        HWND store = ks_test::WaitForWindow("Storage Interface", 20s);
+        ASSERT_NE(store, nullptr);
+        SetDlgItemTextA(store, IDC_STORE_FILENAME, "..\\NEW.TXT");
+        PostMessageA(store, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(store, IDOK)));
+        const auto box = boxes.WaitForBox(1, 20s);
+        ASSERT_TRUE(box.has_value());
+        EXPECT_NE(box->text.find("path"), std::string::npos);
+        std::this_thread::sleep_for(300ms);
+        EXPECT_TRUE(IsWindow(store));
+        PostMessageA(store, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        ASSERT_TRUE(Eventually([&] { return !IsWindow(store); }, 20s));
+    }
+    EXPECT_TRUE(ks_test::Exists(area + "\\NEWS.TXT"));
+    EXPECT_FALSE(ks_test::Exists(folder.ProgramDir() + "\\NEW.TXT"));
+    EXPECT_FALSE(ks_test::Exists(folder.ProgramDir() + "\\KS_STORE\\NEW.TXT"));
+
+    // The file with the wide name: its own size and date, stored under the short name the user confirms.
+    SelectLine(manage, list, 1 - news);
+    ASSERT_TRUE(Eventually([&] { return WindowText(GetDlgItem(manage, IDC_DOWNLOAD_SIZE)) == "10 Bytes."; }, 10s));
+    const std::string fileDate = WindowText(GetDlgItem(manage, IDC_DOWNLOAD_DATE));
+    {
+        ks_test::BoxWatcherOptions options;
+        options.process_id = program.Id();
+        options.caption = "Rename File";
+        ks_test::BoxWatcher confirm(options);
+        PostMessageA(manage, WM_COMMAND, MAKEWPARAM(IDC_DOWNLOAD_STORE, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(manage, IDC_DOWNLOAD_STORE)));
+        HWND store = ks_test::WaitForWindow("Storage Interface", 20s);
+        ASSERT_NE(store, nullptr);
+        PostMessageA(store, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(store, IDOK)));
+        ASSERT_TRUE(confirm.WaitForBox(1, 20s).has_value());
+        ASSERT_TRUE(Eventually([&] { return !IsWindow(store); }, 20s));
+    }
+    ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10s));
+    EXPECT_EQ(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(program.WaitForExit(20s), 0u);
+    ASSERT_TRUE(ks_test::WaitForGone("Kestrum32-16ParadoxInterface", 10s));
+
+    // The record names the file where it now lies, with the file's date as its download date.
+    Program engine(folder.ProgramDir() + "\\kspdx.exe", folder.ProgramDir());
+    ASSERT_NE(ks_test::WaitForWindow("Kestrum32-16ParadoxInterface", 20s), nullptr);
+    EngineLink link;
+    ASSERT_EQ(link.Establish(), EngineLink::Start::Ready);
+    FileRecord record{};
+    ASSERT_EQ(link.Transact(ENG_FIRST, record), 0);
+    const std::string stored = folder.ProgramDir() + "\\KS_STORE\\" + record.FileName;
+    std::ifstream in(stored, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "ten bytes!");
+    EXPECT_NE(std::string(record.FileName).find('~'), std::string::npos);
+    EXPECT_EQ(std::string(record.DownloadDate), fileDate);
     EXPECT_EQ(link.Transact(ENG_NEXT, record), ENG_END_OF_TABLE);
     EXPECT_EQ(link.Transact(ENG_SHUTDOWN, record), 0);
     EXPECT_EQ(engine.WaitForExit(20s), 0u);
