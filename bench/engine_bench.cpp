@@ -17,6 +17,7 @@
 #include "framework/handles.h"
 #include "framework/ui.h"
 #include "bench/typical_table.h"
+#include "bench/win_bench.h"
 
 namespace {
 
@@ -25,52 +26,16 @@ constexpr int kWalks = 5;
 constexpr int kAddBatches = 3;
 constexpr int kAddsPerBatch = 1000;
 
-// Every box the link would show is a failed run: print it instead of waiting for a user.
-class ConsoleUi : public ks::UiSeam {
-public:
-    int MessageBox(HWND, const char* text, const char* caption, UINT) override
-    {
-        std::fprintf(stderr, "box: %s: %s\n", caption, text);
-        ++boxes;
-        return IDOK;
-    }
-    void Beep(UINT) override {}
-    int boxes = 0;
-};
-
 [[noreturn]] void Fail(const char* what)
 {
     std::fprintf(stderr, "engine_bench: %s (error %lu)\n", what, GetLastError());
     std::exit(1);
 }
 
-class Stopwatch {
-public:
-    Stopwatch() { QueryPerformanceCounter(&m_start); }
-    double Seconds() const
-    {
-        LARGE_INTEGER now, frequency;
-        QueryPerformanceCounter(&now);
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(now.QuadPart - m_start.QuadPart) / static_cast<double>(frequency.QuadPart);
-    }
-
-private:
-    LARGE_INTEGER m_start;
-};
-
-// Writes the table file the engine would have written after kRecords adds, through its own entry codec:
-// seconds instead of the half minute that as many durable adds take.
+// Writes the table file the engine would have written after kRecords adds.
 void WriteTable(const std::string& path)
 {
-    ks::UniqueHandle<ks::FileHandleTraits> file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        Fail("cannot create the table file");
-    const std::string bytes = bench::TypicalTableBytes(kRecords);
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
+    if (!bench::WriteTypicalTable(path, kRecords))
         Fail("cannot write the table file");
 }
 
@@ -117,7 +82,7 @@ public:
     // Starts the engine and waits for its answer to ENG_COUNT; returns the milliseconds that took.
     double Start()
     {
-        const Stopwatch watch;
+        const bench::Stopwatch watch;
         m_client = std::make_unique<KsClient>();
         if (!m_client->LinkReady())
             Fail("the engine did not start");
@@ -154,7 +119,7 @@ private:
 // One whole walk, as a search does it; returns round trips per second.
 double WalkRoundTripsPerSecond(EngineRun& engine)
 {
-    const Stopwatch watch;
+    const bench::Stopwatch watch;
     long trips = 1;
     long records = 0;
     for (std::int32_t r = engine.Send(ENG_FIRST, ENG_RECORD_NOT_FOUND); r == 0;
@@ -174,7 +139,7 @@ std::pair<double, double> DurableAddsPerSecond(EngineRun& engine)
     double worst = 1e300;
     int number = kRecords;
     for (int batch = 0; batch < kAddBatches; ++batch) {
-        const Stopwatch watch;
+        const bench::Stopwatch watch;
         for (int i = 0; i < kAddsPerBatch; ++i) {
             engine.Record() = bench::Typical(++number);
             engine.Send(ENG_ADD, 0);
@@ -237,7 +202,7 @@ int main(int argc, char** argv)
     }
     // Unbuffered, so that the figures measured so far survive a run that is stopped.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    ConsoleUi ui;
+    bench::ConsoleUi ui;
     ks::SetUi(&ui);
     if (FindWindowA(nullptr, kslink::kEngineCaption))
         Fail("an engine already runs in this session");

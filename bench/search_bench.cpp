@@ -14,6 +14,7 @@
 #include "app/ks_app.h"
 #include "app/ks_client.h"
 #include "bench/typical_table.h"
+#include "bench/win_bench.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
 #include "kspdx/table_log.h"
@@ -24,19 +25,6 @@
 namespace {
 
 constexpr int kRecords = 100000;
-
-// Every box the search would show is printed, and answered as a user would.
-class ConsoleUi : public ks::UiSeam {
-public:
-    int MessageBox(HWND, const char* text, const char* caption, UINT) override
-    {
-        std::fprintf(stderr, "box: %s: %s\n", caption, text);
-        ++boxes;
-        return IDOK;
-    }
-    void Beep(UINT) override {}
-    int boxes = 0;
-};
 
 [[noreturn]] void Fail(const char* what)
 {
@@ -57,17 +45,6 @@ std::string ProgramDir()
     char self[MAX_PATH];
     const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
     return path.substr(0, path.rfind('\\'));
-}
-
-void WriteTable(const std::string& path)
-{
-    ks::UniqueHandle<ks::FileHandleTraits> file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const std::string bytes = bench::TypicalTableBytes(kRecords);
-    DWORD written = 0;
-    if (!file || !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        Fail("cannot write the table file");
 }
 
 void SetSetting(const char* section, const char* name, const char* value)
@@ -173,13 +150,14 @@ private:
 int main()
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    ConsoleUi ui;
+    bench::ConsoleUi ui;
     ks::SetUi(&ui);
     if (FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"))
         Fail("an engine already runs in this session");
     const std::string dir = ProgramDir();
     SetCurrentDirectoryA(dir.c_str());
-    WriteTable(dir + "\\" + kspdx::kTableFileName);
+    if (!bench::WriteTypicalTable(dir + "\\" + kspdx::kTableFileName, kRecords))
+        Fail("cannot write the table file");
     int status = 0;
     {
         Bench bench;

@@ -19,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using ks_test::Eventually;
+using ks_test::DialogWithControl;
 using ks_test::Program;
 
 void Press(HWND dialog, int id)
@@ -31,14 +32,6 @@ std::string Text(HWND dialog, int id)
     char text[1024]{};
     GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
-}
-
-HWND DialogWithControl(HWND parent, int id)
-{
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgItem(child, id))
-            return child;
-    return nullptr;
 }
 
 // Types a path into the open-file dialog's name field and confirms it.
@@ -75,12 +68,7 @@ TEST(AssistantEndToEnd, TheInstalledArchiveAssistantFillsInTheStorageInterface)
         {{"WIDGET.EXE", std::string(5000, 'w'), true},
          {"FILE_ID.DIZ", "Widget Tools 2.1\r\nMakes widgets of every size.\r\n", true}});
 
-    ks_test::DeleteProgramSettings();
-    ks_test::SetRegString("Initialisation", "Setup", "OK");
-    for (const char* name : {"Area Two", "Area Three", "Area Four"})
-        ks_test::SetRegString("Download Directorys", name, "No Path");
-    ks_test::SetRegString("Download Directorys", "Area One", area.c_str());
-    ks_test::SetRegString("Download Directorys", "Alias One", "Mail");
+    ks_test::SetOnlyAreaOne(area);
 
     Program program(folder.Exe(), folder.ProgramDir());
     ASSERT_TRUE(program.Started());

@@ -4,10 +4,14 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "resources/resource_ids.h"
+#include "tests/app/registry_probe.h"
 #include "tests/support/test_paths.h"
 
 namespace ks_test {
@@ -123,5 +127,75 @@ private:
     std::string m_programDir;
     std::string m_workDir;
 };
+
+// A child window of parent (at any depth) with this title.
+inline HWND FindChildByTitle(HWND parent, const char* title)
+{
+    struct Search {
+        const char* title;
+        HWND found;
+    } search{title, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            char text[128]{};
+            GetWindowTextA(hwnd, text, sizeof text);
+            if (std::strcmp(text, s->title) == 0) {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The dialog inside an MDI child: its child window that has a control of this id.
+inline HWND DialogWithControl(HWND parent, int id)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, id))
+            return child;
+    return nullptr;
+}
+
+// A list box's lines; across processes the list answers in UTF-16.
+inline std::vector<std::wstring> ListTexts(HWND list)
+{
+    std::vector<std::wstring> texts;
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[300]{};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// Settings of a program set up before, with one download area "Mail" at path and no other.
+inline void SetOnlyAreaOne(const std::string& path)
+{
+    DeleteProgramSettings();
+    SetRegString("Initialisation", "Setup", "OK");
+    for (const char* name : {"Area Two", "Area Three", "Area Four"})
+        SetRegString("Download Directorys", name, "No Path");
+    SetRegString("Download Directorys", "Area One", path.c_str());
+    SetRegString("Download Directorys", "Alias One", "Mail");
+}
+
+// Opens a Download Interface in the running program's main window; its dialog, or null.
+inline HWND OpenDownloadInterface(HWND main)
+{
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CM_FILES_DOWNLOADED, 0), 0);
+    HWND child = nullptr;
+    if (!Eventually([&] { return (child = FindChildByTitle(main, "Download Interface - 0")) != nullptr; },
+                    std::chrono::seconds(20)))
+        return nullptr;
+    HWND manage = nullptr;
+    Eventually([&] { return (manage = DialogWithControl(child, IDC_DOWNLOAD_FILES)) != nullptr; },
+               std::chrono::seconds(10));
+    return manage;
+}
 
 }  // namespace ks_test

@@ -22,36 +22,6 @@ using namespace std::chrono_literals;
 using ks_test::Eventually;
 using ks_test::Program;
 
-HWND FindChildByTitle(HWND parent, const char* title)
-{
-    struct Search {
-        const char* title;
-        HWND found;
-    } search{title, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            char text[128]{};
-            GetWindowTextA(hwnd, text, sizeof text);
-            if (std::strcmp(text, s->title) == 0) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The dialog inside an MDI child: the child window whose control 101 is the file list.
-HWND DialogWithControl(HWND parent, int id)
-{
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgItem(child, id))
-            return child;
-    return nullptr;
-}
 
 std::wstring ListText(HWND list, int index)
 {
@@ -69,23 +39,14 @@ TEST(StoreFileEndToEnd, AStoredFileIsInTheStoreAndItsRecordHoldsWhatWasTyped)
     CreateDirectoryA(area.c_str(), nullptr);
     std::ofstream(area + "\\NEWS.TXT", std::ios::binary) << "news of the day";
 
-    ks_test::DeleteProgramSettings();
-    ks_test::SetRegString("Initialisation", "Setup", "OK");
-    for (const char* name : {"Area Two", "Area Three", "Area Four"})
-        ks_test::SetRegString("Download Directorys", name, "No Path");
-    ks_test::SetRegString("Download Directorys", "Area One", area.c_str());
-    ks_test::SetRegString("Download Directorys", "Alias One", "Mail");
-
+    ks_test::SetOnlyAreaOne(area);
     Program program(folder.Exe(), folder.ProgramDir());
     ASSERT_TRUE(program.Started());
     HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
     ASSERT_NE(main, nullptr);
-    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CM_FILES_DOWNLOADED, 0), 0);
 
-    HWND child = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (child = FindChildByTitle(main, "Download Interface - 0")) != nullptr; }, 20s));
-    HWND manage = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (manage = DialogWithControl(child, IDC_DOWNLOAD_FILES)) != nullptr; }, 10s));
+    HWND manage = ks_test::OpenDownloadInterface(main);
+    ASSERT_NE(manage, nullptr);
     HWND list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
     ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10s));
     EXPECT_EQ(ListText(list, 0), L"NEWS.TXT");
@@ -157,22 +118,13 @@ TEST(StoreFileEndToEnd, ATypedPathIsRefusedAndAFileNamedOutsideTheCodePageIsStor
     WriteFile(file, "ten bytes!", 10, &written, nullptr);
     CloseHandle(file);
 
-    ks_test::DeleteProgramSettings();
-    ks_test::SetRegString("Initialisation", "Setup", "OK");
-    for (const char* name : {"Area Two", "Area Three", "Area Four"})
-        ks_test::SetRegString("Download Directorys", name, "No Path");
-    ks_test::SetRegString("Download Directorys", "Area One", area.c_str());
-    ks_test::SetRegString("Download Directorys", "Alias One", "Mail");
-
+    ks_test::SetOnlyAreaOne(area);
     Program program(folder.Exe(), folder.ProgramDir());
     ASSERT_TRUE(program.Started());
     HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
     ASSERT_NE(main, nullptr);
-    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CM_FILES_DOWNLOADED, 0), 0);
-    HWND child = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (child = FindChildByTitle(main, "Download Interface - 0")) != nullptr; }, 20s));
-    HWND manage = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (manage = DialogWithControl(child, IDC_DOWNLOAD_FILES)) != nullptr; }, 10s));
+    HWND manage = ks_test::OpenDownloadInterface(main);
+    ASSERT_NE(manage, nullptr);
     HWND list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
     ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; }, 10s));
     const int news = ListText(list, 0) == L"NEWS.TXT" ? 0 : 1;

@@ -19,48 +19,7 @@ using namespace std::chrono_literals;
 using ks_test::Eventually;
 using ks_test::Program;
 
-HWND FindChildByTitle(HWND parent, const char* title)
-{
-    struct Search {
-        const char* title;
-        HWND found;
-    } search{title, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            char text[128]{};
-            GetWindowTextA(hwnd, text, sizeof text);
-            if (std::strcmp(text, s->title) == 0) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND DialogWithControl(HWND parent, int id)
-{
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgItem(child, id))
-            return child;
-    return nullptr;
-}
-
-std::vector<std::wstring> ListTexts(HWND list)
-{
-    // Across processes the list answers in UTF-16.
-    std::vector<std::wstring> texts;
-    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[300]{};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        texts.push_back(text);
-    }
-    return texts;
-}
+using ks_test::ListTexts;
 
 TEST(ExamineEndToEnd, AnUnpackingProgramsFilesAreOfferedAndTheDownloadStaysAsItWas)
 {
@@ -71,22 +30,13 @@ TEST(ExamineEndToEnd, AnUnpackingProgramsFilesAreOfferedAndTheDownloadStaysAsItW
     ASSERT_TRUE(CopyFileA((ks_test::BinDir() + "\\unpacker.exe").c_str(), (area + "\\SETUP.EXE").c_str(), FALSE));
     const std::string original = ks_test::ReadFileText(area + "\\SETUP.EXE");
 
-    ks_test::DeleteProgramSettings();
-    ks_test::SetRegString("Initialisation", "Setup", "OK");
-    for (const char* name : {"Area Two", "Area Three", "Area Four"})
-        ks_test::SetRegString("Download Directorys", name, "No Path");
-    ks_test::SetRegString("Download Directorys", "Area One", area.c_str());
-    ks_test::SetRegString("Download Directorys", "Alias One", "Mail");
-
+    ks_test::SetOnlyAreaOne(area);
     Program program(folder.Exe(), folder.ProgramDir());
     ASSERT_TRUE(program.Started());
     HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
     ASSERT_NE(main, nullptr);
-    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CM_FILES_DOWNLOADED, 0), 0);
-    HWND child = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (child = FindChildByTitle(main, "Download Interface - 0")) != nullptr; }, 20s));
-    HWND manage = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (manage = DialogWithControl(child, IDC_DOWNLOAD_FILES)) != nullptr; }, 10s));
+    HWND manage = ks_test::OpenDownloadInterface(main);
+    ASSERT_NE(manage, nullptr);
     HWND list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
     ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10s));
 

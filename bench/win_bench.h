@@ -1,0 +1,55 @@
+// What the Win32 benchmarks share: a seam that prints every box instead of waiting for a user, a stopwatch, and
+// writing the typical catalogue's table file.
+#pragma once
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bench/typical_table.h"
+#include "framework/handles.h"
+#include "framework/ui.h"
+
+namespace bench {
+
+// Every box is a failed run: it is printed and counted, and answered with OK.
+class ConsoleUi : public ks::UiSeam {
+public:
+    int MessageBox(HWND, const char* text, const char* caption, UINT) override
+    {
+        std::fprintf(stderr, "box: %s: %s\n", caption, text);
+        ++boxes;
+        return IDOK;
+    }
+    void Beep(UINT) override {}
+    int boxes = 0;
+};
+
+class Stopwatch {
+public:
+    Stopwatch() { QueryPerformanceCounter(&m_start); }
+    double Seconds() const
+    {
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(now.QuadPart - m_start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    }
+
+private:
+    LARGE_INTEGER m_start;
+};
+
+// Writes the table file the engine would have written after that many adds of typical records, through its own
+// entry codec: seconds instead of the half minute that as many durable adds take. False when it could not.
+inline bool WriteTypicalTable(const std::string& path, int records)
+{
+    ks::UniqueHandle<ks::FileHandleTraits> file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string bytes = TypicalTableBytes(records);
+    DWORD written = 0;
+    return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+}  // namespace bench
