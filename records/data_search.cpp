@@ -60,8 +60,8 @@ private:
     KsApp* m_app;
 };
 
-// A list filled with its drawing off: a sorted insert into a list that redraws costs milliseconds at
-// 100,000 lines, against microseconds without. Show() lets the lines found so far be painted.
+// A list filled with its drawing off: each insert into a list that redraws costs milliseconds at 100,000 lines,
+// against microseconds without. Show() lets the lines found so far be painted.
 class ListFill {
 public:
     explicit ListFill(const ks::TListBox& list) : m_list(list) { m_list.Send(WM_SETREDRAW, FALSE); }
