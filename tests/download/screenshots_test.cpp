@@ -31,6 +31,9 @@ protected:
         ks_test::PutFile(area, "WINZIP95.ZIP", std::string(187654, 'z'));
         ks_test::PutFile(area, "GAMES.DOC", std::string(5120, 'g'));
         ks_test::PutFile(area, "NEWS1196.TXT", std::string(812, 'n'));
+        // A name outside the ANSI code page: listed by its short name.
+        const std::wstring wide = std::wstring(area.begin(), area.end()) + L"\\\x65E5\x672C\x8A9E.txt";
+        CloseHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         SetArea(1, area, "CompuServe");
         SetArea(2, MakeDir("Internet"), "Internet");
         SetArea(3, "No Path", "");
