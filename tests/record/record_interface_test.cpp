@@ -589,6 +589,14 @@ TEST_F(RecordInterface, RelinkRefusesAnotherRecordsNameAndToTheSameFileAsksNothi
     EXPECT_EQ(std::string(r.Location), fresh.substr(0, fresh.rfind('\\')));
     EXPECT_EQ(Text(d, IDC_RECORD_FILENAME), "FRESH.TXT");
 
+    // A place the record cannot hold whole is refused, not cut.
+    m_ui.Clear();
+    choose("C:\\" + std::string(254, 'd') + "\\LONG.TXT");
+    Click(d, IDC_RECORD_RELINK);
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{"This file's path is too long for the database. Changes will NOT be processed."});
+    EXPECT_STREQ(Stored(n).FileName, "FRESH.TXT");
+
     // A name typed but not saved names no file of the record's: only the record's own file may go.
     const std::string bystander = ks_test::PutFile(m_dir, "BYSTANDER.TXT", "not mine");
     Type(d, IDC_RECORD_FILENAME, "BYSTANDER.TXT");
