@@ -11,6 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   mscompress libmspack-dev
   pxlib-dev
+  nsis liblnk-utils
 )
 missing=()
 for p in "${packages[@]}"; do

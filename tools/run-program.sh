@@ -10,6 +10,7 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
   echo "Creating the Wine prefix $WINEPREFIX (once)..."
   "$WINE64" wineboot -i >/dev/null 2>&1; "$WINESERVER" -w
 fi
+ks_add_glyph_font || exit 1
 cd "$dir"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec "$WINE64" kestrm32.exe
