@@ -1,7 +1,8 @@
 ; The Windows installer: a per-user install of the program folder, its Start Menu folder and its uninstall entry.
 ; Built by the installer target (installer/CMakeLists.txt) with -DBINDIR=<built program folder>, -DVERSION=<x.yy>,
 ; -DOUTFILE=<setup program> and -DARTDIR=<icons>.
-Unicode true
+; A 64-bit setup for a 64-bit program (it also runs where no 32-bit Windows layer is installed).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 

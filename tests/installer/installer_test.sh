@@ -10,7 +10,13 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 . "$top/tools/wine-env.sh"
 
 failures=0
-fail() { echo "FAILED (line ${BASH_LINENO[1]}): $*"; failures=$((failures + 1)); }
+# Names the line of the check that failed, past the expect_ helpers.
+fail() {
+  local i=1
+  while [[ ${FUNCNAME[$i]:-main} == expect_* ]]; do i=$((i + 1)); done
+  echo "FAILED (line ${BASH_LINENO[$((i - 1))]}): $*"
+  failures=$((failures + 1))
+}
 expect_eq() { [ "$1" == "$2" ] || fail "$3: expected '$2', got '$1'"; }
 expect_file() { [ -e "$1" ] || fail "missing: $1"; }
 expect_gone() { [ ! -e "$1" ] || fail "still there: $1"; }
@@ -33,6 +39,9 @@ reg_value() {
     index(line, name " ") == 1 { sub(/^[^ ]+( [^ ]+)* +REG_[A-Z_]+ +/, "", line); print line; exit }'
 }
 reg_absent() { ! wine reg query "$1" >/dev/null; }
+# Through cmd, as a user types it: "/D=" takes the rest of the command line unquoted, spaces and all, which
+# Wine's own argument quoting would break.
+run_setup() { wine cmd /c "$(winepath_w "$setup") $*"; }
 lnk_field() { lnkinfo "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^[[:space:]]*$2[[:space:]]*: //p" | head -1; }
 
 # Pinned answers so that no first-run box waits for a user when the installed program starts.
@@ -51,7 +60,7 @@ rm -rf "$(dirname "$custom")" "$start_menu"
 program_files=(kestrm32.exe kscf.dll kspdx.exe KSHELP32.HLP uninstall.exe)
 
 echo "== a silent install into a folder of the user's choice =="
-wine "$setup" /S "/D=$custom_w"; rc=$?
+run_setup /S "/D=$custom_w"; rc=$?
 expect_eq "$rc" 0 "installer exit code"
 for f in "${program_files[@]}"; do expect_file "$custom/$f"; done
 cmp -s "$bin/kestrm32.exe" "$custom/kestrm32.exe" || fail "installed kestrm32.exe differs from the built one"
@@ -91,9 +100,9 @@ expect_file "$custom/KS_TEMP"
 
 # While it runs, its files cannot be replaced: a silent install ends with code 2 and changes nothing.
 printf 'an older help file' >"$custom/KSHELP32.HLP"
-wine "$setup" /S "/D=$custom_w"; rc=$?
+run_setup /S "/D=$custom_w"; rc=$?
 expect_eq "$rc" 2 "install while the program runs"
-expect_eq "$(cat "$custom/KSHELP32.HLP")" "an older help file" "help file after a refused install"
+[ "$(cat "$custom/KSHELP32.HLP")" == "an older help file" ] || fail "a refused install replaced the help file"
 
 wine taskkill /IM kestrm32.exe >/dev/null
 closed() { ! kill -0 "$program" 2>/dev/null && ! wine tasklist | grep -qi kspdx.exe; }
@@ -105,10 +114,11 @@ fi
 echo "== a reinstall over the catalogue =="
 mkdir -p "$custom/KS_STORE"
 printf 'a stored file\r\n' >"$custom/KS_STORE/STORED.TXT"
+expect_file "$custom/kspdx.tbl"
 table_sum=$(md5sum <"$custom/kspdx.tbl")
 wine reg add "$settings_key\\Download Directorys" /v "Area One" /d 'C:\downloads' /f >/dev/null
 printf 'an older program' >"$custom/kestrm32.exe"
-wine "$setup" /S; rc=$?
+run_setup /S; rc=$?
 expect_eq "$rc" 0 "reinstall exit code"
 cmp -s "$bin/kestrm32.exe" "$custom/kestrm32.exe" || fail "the reinstall did not go where the first install went"
 expect_gone "$local_app_data/Programs/Kestrum32"
@@ -128,13 +138,13 @@ for f in "${program_files[@]}"; do expect_gone "$custom/$f"; done
 expect_gone "$custom/assistants"
 expect_gone "$start_menu"
 expect_gone "$custom/KS_TEMP"
-expect_eq "$(md5sum <"$custom/kspdx.tbl" 2>/dev/null)" "$table_sum" "table after the uninstall"
+expect_eq "$( { md5sum <"$custom/kspdx.tbl"; } 2>/dev/null)" "$table_sum" "table after the uninstall"
 expect_file "$custom/KS_STORE/STORED.TXT"
 expect_eq "$(reg_value "$settings_key\\Download Directorys" "Area One")" 'C:\downloads' "a setting after the uninstall"
 
 echo "== the default folder, and an uninstall that leaves nothing behind =="
 default="$local_app_data/Programs/Kestrum32"
-wine "$setup" /S; rc=$?
+run_setup /S; rc=$?
 expect_eq "$rc" 0 "installer exit code"
 for f in "${program_files[@]}"; do expect_file "$default/$f"; done
 expect_eq "$(reg_value "$uninst_key" InstallLocation)" \
