@@ -2,6 +2,7 @@
 #   ks_start_display            starts Xvfb on a free display unless DISPLAY already works
 #   ks_make_prefix DIR          creates a fresh prefix with our pinned settings (not in parallel: first use races)
 #   ks_add_glyph_font           lists the caption-button glyph font in $WINEPREFIX (needed once per prefix)
+#   ks_make_run_prefix          makes $WINEPREFIX the way `make run` keeps it (once), with the glyph font
 #   ks_stop                     ends the wineserver of the prefix and the Xvfb we started
 #   ks_begin_run TAG            pins the environment, makes the scratch folder KS_RUN_ROOT, cleans up at exit
 WINE64=${WINE64:-/usr/lib/wine/wine64}
@@ -70,6 +71,14 @@ ks_add_glyph_font() {
   { echo REGEDIT4; ks_glyph_font_reg; } >"$reg"
   "$WINE64" regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
   "$WINESERVER" -w
+}
+
+ks_make_run_prefix() {
+  if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX (once)..."
+    "$WINE64" wineboot -i >/dev/null 2>&1; "$WINESERVER" -w
+  fi
+  ks_add_glyph_font
 }
 
 winepath_w() { echo "Z:${1//\//\\}"; }

@@ -113,8 +113,11 @@ HWND ChildDialog(HWND child) { return FindWindowExA(child, nullptr, "#32770", nu
 
 void PrintRect(HWND main)
 {
-    RECT r{};
-    GetWindowRect(main, &r);
+    // Only what lies on the desktop.
+    RECT r{}, window{}, desktop{};
+    GetWindowRect(main, &window);
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    IntersectRect(&r, &window, &desktop);
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
@@ -126,6 +129,8 @@ int OpenChildren()
     if (!main)
         return 1;
     SetForegroundWindow(main);
+    // Room for both children side by side: nearly the whole 1024x768 desktop.
+    SetWindowPos(main, nullptr, 16, 12, 992, 744, SWP_NOZORDER);
     Settle();
     HWND client = MdiClient(main);
     PostMessageA(main, WM_COMMAND, 1028, 0);
@@ -229,6 +234,13 @@ int main(int argc, char** argv)
         return OpenCommand(std::atoi(argv[2]));
     if (step == "dismiss")
         return Dismiss();
+    if (step == "rect") {
+        PrintRect(FindWindowA(nullptr, kMainCaption));
+        RECT d{};
+        GetWindowRect(GetDesktopWindow(), &d);
+        std::printf("desktop %ld %ld %ld %ld\n", d.left, d.top, d.right, d.bottom);
+        return 0;
+    }
     if (step == "close")
         return Close();
     std::fprintf(stderr, "usage: ks_shots seed PROGRAM_DIR AREA_DIR | open-children | open-record | "
