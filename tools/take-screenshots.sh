@@ -55,7 +55,6 @@ shoot() {
 step() { wine "$shots" "$@" | tr -d '\r'; }
 
 shoot kestrum32 "$(step open-children)"
-[ -n "${KS_SHOTS_DEBUG:-}" ] && import -window root "$out/root.png" && step rect
 shoot record-interface "$(step open-record)"
 shoot path-preferences "$(step open-command 301)"
 step dismiss >/dev/null

@@ -234,13 +234,6 @@ int main(int argc, char** argv)
         return OpenCommand(std::atoi(argv[2]));
     if (step == "dismiss")
         return Dismiss();
-    if (step == "rect") {
-        PrintRect(FindWindowA(nullptr, kMainCaption));
-        RECT d{};
-        GetWindowRect(GetDesktopWindow(), &d);
-        std::printf("desktop %ld %ld %ld %ld\n", d.left, d.top, d.right, d.bottom);
-        return 0;
-    }
     if (step == "close")
         return Close();
     std::fprintf(stderr, "usage: ks_shots seed PROGRAM_DIR AREA_DIR | open-children | open-record | "
