@@ -2,7 +2,7 @@
 PREFIX_DIR ?= $(HOME)/.local/share/kestrum32
 JOBS ?= 2
 
-.PHONY: all build deps test run bench install clean
+.PHONY: all build deps test run bench install installer screenshots clean
 
 all: build
 
@@ -27,6 +27,15 @@ install: build
 
 run: install
 	tools/run-program.sh "$(PREFIX_DIR)"
+
+# The Windows installer: build/win/installer/Kestrum32-<version>-setup.exe.
+installer: deps build/win/build.ninja
+	cmake --build build/win -j $(JOBS) --target installer
+
+# Pictures of the program's windows in docs/ (the README shows docs/kestrum32.png).
+screenshots: deps build/win/build.ninja
+	cmake --build build/win -j $(JOBS) --target kestrm32 kspdx kscf ks_help ks_shots
+	tools/take-screenshots.sh
 
 bench: build
 	tools/run-bench.sh

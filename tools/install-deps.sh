@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev
   clang-14 libclang-rt-14-dev
   mscompress libmspack-dev
-  pxlib-dev liblnk-utils
+  pxlib-dev liblnk-utils nsis
   libz-mingw-w64-dev zlib1g-dev
 )
 missing=()

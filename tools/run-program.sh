@@ -6,10 +6,7 @@ dir=${1:?usage: run-program.sh DIR}
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tools/wine-env.sh"
 export WINEPREFIX=${WINEPREFIX:-$HOME/.local/share/kestrum32-wine}
-if [ ! -d "$WINEPREFIX/drive_c" ]; then
-  echo "Creating the Wine prefix $WINEPREFIX (once)..."
-  "$WINE64" wineboot -i >/dev/null 2>&1; "$WINESERVER" -w
-fi
+ks_make_run_prefix || exit 1
 cd "$dir"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec "$WINE64" kestrm32.exe

@@ -1,6 +1,8 @@
 # Sourced by the test and run scripts: a display and a Wine prefix set up the way our tests expect.
 #   ks_start_display            starts Xvfb on a free display unless DISPLAY already works
 #   ks_make_prefix DIR          creates a fresh prefix with our pinned settings (not in parallel: first use races)
+#   ks_add_glyph_font           lists the caption-button glyph font in $WINEPREFIX (needed once per prefix)
+#   ks_make_run_prefix          makes $WINEPREFIX the way `make run` keeps it (once), with the glyph font
 #   ks_stop                     ends the wineserver of the prefix and the Xvfb we started
 #   ks_begin_run TAG            pins the environment, makes the scratch folder KS_RUN_ROOT, cleans up at exit
 WINE64=${WINE64:-/usr/lib/wine/wine64}
@@ -39,6 +41,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Control Panel\International]
 "sShortDate"="MM/dd/yy"
 REG
+  ks_glyph_font_reg >>"$reg"
   "$WINE64" regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
   "$WINESERVER" -w
   # A second volume on another file system (T:), for moves that must copy across volumes.
@@ -58,6 +61,32 @@ REG
   # The first program of a prefix starts its background processes (services, desktop); started here, they
   # do not inherit a test's output pipe, which would keep ctest waiting until its timeout.
   "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+# Why: a prefix made by wineboot lists no Marlett among its fonts although fonts-wine ships it, so the
+# non-client painter falls back to a text font and caption buttons show as the letters "0 1 r". Fonts are read
+# when the server starts, so the caller restarts the prefix's server after adding the value.
+KS_GLYPH_FONT=${KS_GLYPH_FONT:-/usr/share/wine/fonts/marlett.ttf}
+ks_glyph_font_reg() {
+  printf '\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\n'
+  printf '"Marlett (TrueType)"="%s"\n' "$(winepath_w "$KS_GLYPH_FONT" | sed 's/\\/\\\\/g')"
+}
+
+ks_add_glyph_font() {
+  grep -q '"Marlett (TrueType)"' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
+  [ -f "$KS_GLYPH_FONT" ] || { echo "missing $KS_GLYPH_FONT: run tools/install-deps.sh (fonts-wine)" >&2; return 1; }
+  local reg="$WINEPREFIX/ks-fonts.reg"
+  { echo REGEDIT4; ks_glyph_font_reg; } >"$reg"
+  "$WINE64" regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
+  "$WINESERVER" -w
+}
+
+ks_make_run_prefix() {
+  if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX (once)..."
+    "$WINE64" wineboot -i >/dev/null 2>&1; "$WINESERVER" -w
+  fi
+  ks_add_glyph_font
 }
 
 winepath_w() { echo "Z:${1//\//\\}"; }
