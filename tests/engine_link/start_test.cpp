@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/ks_client.h"
 #include "engine/engine_link.h"
@@ -190,6 +191,73 @@ TEST_F(EngineStart, ClientTellsOnceWhenTheEngineCannotRun)
     EXPECT_EQ(boxes[0].caption, "Paradox Error");
     EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONSTOP));
     EXPECT_EQ(ks_test::CountEngineWindows(), 0);
+}
+
+// A table damaged in the middle: No leaves it as it is and the program ends; Yes keeps the damaged file beside
+// it, rebuilds the table with every intact record, says what was kept and lost, and the engine starts.
+TEST_F(EngineStart, DamagedTableIsRepairedOnRequest)
+{
+    // Five records added by a real engine in a folder of its own.
+    std::string bytes;
+    {
+        ks_test::EngineCopy source("repair");
+        ASSERT_TRUE(source.Start());
+        EngineLink link;
+        ASSERT_EQ(link.Establish(5000), EngineLink::Start::Ready);
+        for (const char* name : {"ONE.TXT", "TWO.TXT", "THREE.TXT", "FOUR.TXT", "FIVE.TXT"}) {
+            FileRecord record{};
+            SetFieldText(record.FileName, name);
+            SetFieldText(record.Title, std::string("Title of ") + name);
+            ASSERT_EQ(link.Transact(ENG_ADD, record), 0);
+        }
+        FileRecord record{};
+        ASSERT_EQ(link.Transact(ENG_SHUTDOWN, record), 0);
+        EXPECT_EQ(source.Proc().WaitForExit(10s), 0u);
+        bytes = ks_test::ReadWholeFile(source.TablePath());
+    }
+    // One byte flipped inside the third entry.
+    std::size_t at = 16;
+    for (int entry = 0; entry < 2; ++entry)
+        at += 8 + static_cast<unsigned char>(bytes[at]) + 256u * static_cast<unsigned char>(bytes[at + 1]);
+    bytes[at + 20] ^= 0x20;
+
+    const std::string table = ks_test::BinDir() + "\\kspdx.tbl";
+    const std::string copy = ks_test::BinDir() + "\\kspdx-damaged.tbl";
+    const std::string saved = ks_test::BinDir() + "\\kspdx.tbl.saved";
+    MoveFileExA(table.c_str(), saved.c_str(), MOVEFILE_REPLACE_EXISTING);
+    ASSERT_TRUE(ks_test::WriteWholeFile(table, bytes));
+    const std::string refused = "The catalogue table " + table + " could not be opened: Table is corrupted.";
+    {
+        ks_test::ScriptedUi ui;
+        ui.AnswerBox(IDNO);
+        KsClient client;
+        EXPECT_FALSE(client.LinkReady());
+        ASSERT_EQ(ui.Boxes().size(), 1u);
+        EXPECT_EQ(ui.Boxes()[0].text, refused + "\r\rRepair the catalogue now? A copy of the damaged file is kept.");
+        EXPECT_EQ(ui.Boxes()[0].buttons, static_cast<UINT>(MB_YESNO));
+        EXPECT_EQ(ks_test::ReadWholeFile(table), bytes);
+    }
+    {
+        ks_test::ScriptedUi ui;
+        ui.AnswerBox(IDYES);
+        KsClient client;
+        ASSERT_TRUE(client.LinkReady());
+        const auto boxes = ui.Boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[1].text, "The catalogue was repaired: 4 records kept, 1 entries lost.\r"
+                                 "The damaged file is kept as " + copy + ".");
+        EXPECT_EQ(boxes[1].caption, "Repair");
+        EXPECT_EQ(ks_test::ReadWholeFile(copy), bytes);
+        std::vector<std::string> names;
+        for (std::int32_t result = client.SendEngineCommand(ENG_FIRST, 89); result == 0;
+             result = client.SendEngineCommand(ENG_NEXT, 101))
+            names.emplace_back(FieldText(client.RecordBuffer.FileName));
+        EXPECT_EQ(names, (std::vector<std::string>{"ONE.TXT", "TWO.TXT", "FOUR.TXT", "FIVE.TXT"}));
+    }
+    EXPECT_TRUE(ks_test::WaitForNoEngine(10s));
+    DeleteFileA(table.c_str());
+    DeleteFileA(copy.c_str());
+    MoveFileExA(saved.c_str(), table.c_str(), 0);
 }
 
 // A program started just after the last one closed finds the old engine's window still there for a moment;
