@@ -29,7 +29,8 @@
 // that runs past the end of the file or fails its checksum is a torn tail and is cut away, durably, before
 // anything new is appended (appending after it would hide every later entry). If more than one entry's worth
 // of bytes follows its start, or a sound entry starts anywhere after it, the damage lies inside the log: the
-// table is refused as corrupted and left untouched, rather than cut back past acknowledged changes. A sound
+// table is refused as corrupted and left untouched, rather than cut back past acknowledged changes; the program
+// then offers the repair below. A sound
 // entry that does not make sense (a put or delete of a record that is not there) is refused the same way.
 //
 // Repair: a table refused as damaged can be rebuilt from what is still readable. Entries are checksummed, so
