@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/splash.h"
 #include "assist/assist_install.h"
@@ -21,6 +22,9 @@ namespace {
 // Posted by the set-up: the splash and the area check wait until the main window is on the screen, so that
 // the splash is not hidden behind a frame shown after it.
 constexpr UINT WM_KS_STARTUP = WM_APP + 0x10;
+
+// "Table is corrupted": the engine's answer for a damaged table, which a repair can mend.
+constexpr std::int32_t kTableDamaged = 6;
 
 constexpr char kNoAreasText[] =
     "You donot seem to have any Directory Preferences set up in the Registry for your Download Areas. You will now "
@@ -49,7 +53,10 @@ const char* EngineErrorText(std::int32_t code)
 
 KsClient::KsClient() : m_splash(std::make_unique<Splash>(this))
 {
-    switch (m_link.Establish()) {
+    EngineLink::Start start = m_link.Establish();
+    if (start == EngineLink::Start::TableRefused && m_link.Refusal() == kTableDamaged && OfferRepair())
+        start = m_link.Establish();
+    switch (start) {
     case EngineLink::Start::Ready:
         m_linkReady = true;
         break;
@@ -58,7 +65,41 @@ KsClient::KsClient() : m_splash(std::make_unique<Splash>(this))
         // An engine that started but never showed its window cannot be used either; the user sees one message.
         ks::ShowMessage(nullptr, "Could not spawn process", "Create Process Error", MB_OK | MB_ICONWARNING);
         break;
+    case EngineLink::Start::TableRefused:
+        if (!m_repairDeclined)
+            ks::ShowMessage(nullptr, TableRefusedText(m_link.Refusal()).c_str(), "Paradox Error",
+                            MB_OK | MB_ICONSTOP);
+        break;
     }
+}
+
+std::string KsClient::TableRefusedText(std::int32_t code) const
+{
+    return "The catalogue table " + m_link.TablePath() + " could not be opened: " + EngineErrorText(code) + ".";
+}
+
+bool KsClient::OfferRepair()
+{
+    const std::string question = TableRefusedText(kTableDamaged) +
+                                 "\r\rRepair the catalogue now? A copy of the damaged file is kept.";
+    if (ks::ShowMessage(nullptr, question.c_str(), "Paradox Error", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        m_repairDeclined = true;
+        return false;
+    }
+    const EngineLink::RepairResult repaired = m_link.RepairTable();
+    if (repaired.code != 0) {
+        const std::string text = "The catalogue table " + m_link.TablePath() +
+                                  " could not be repaired: " + EngineErrorText(repaired.code) + ".";
+        ks::ShowMessage(nullptr, text.c_str(), "Paradox Error", MB_OK | MB_ICONSTOP);
+        m_repairDeclined = true;  // told already
+        return false;
+    }
+    char counts[128];
+    std::snprintf(counts, sizeof counts, "The catalogue was repaired: %lld records kept, %lld entries lost.",
+                  repaired.kept, repaired.lost);
+    const std::string text = std::string(counts) + "\rThe damaged file is kept as " + repaired.damagedCopy + ".";
+    ks::ShowMessage(nullptr, text.c_str(), "Repair", MB_OK | MB_ICONINFORMATION);
+    return true;
 }
 
 KsClient::~KsClient() { EndLink(); }

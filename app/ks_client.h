@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "engine/engine_link.h"
 #include "engine/file_record.h"
@@ -44,6 +45,10 @@ protected:
 
 private:
     void FirstRunAreaCheck();
+    // The box text for an engine that could not open its table: the table file and the reason.
+    std::string TableRefusedText(std::int32_t code) const;
+    // Asks whether to repair the damaged table and has the engine program do it; true when it was repaired.
+    bool OfferRepair();
     // Sends ENG_SHUTDOWN once; later commands are not sent.
     void EndLink();
     void RelayRecordChanged(WPARAM recordNumber);
@@ -63,6 +68,7 @@ private:
 
     EngineLink m_link;
     bool m_linkReady = false;
+    bool m_repairDeclined = false;  // the user said No to the repair, or was told it failed
     std::unique_ptr<Splash> m_splash;
 };
 

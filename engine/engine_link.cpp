@@ -1,7 +1,9 @@
 // EngineLink: finding or starting the engine, and the request/reply exchange over the shared block.
 #include "engine/engine_link.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -72,25 +74,103 @@ EngineLink::Start EngineLink::Establish(DWORD windowWaitMs)
             return Connect(window) ? Start::Ready : Start::NoWindow;
     }
     if (!window) {
-        // The program searches for the engine as the system searches for programs: its own directory first.
-        char commandLine[] = "kspdx.exe";
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_FORCEOFFFEEDBACK;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_SEPARATE_WOW_VDM, nullptr, nullptr,
-                            &si, &pi))
+        if (!Spawn("", pi))
             return Start::SpawnFailed;
         CloseHandle(pi.hThread);
         ks::KernelHandle process(pi.hProcess);
         while (!(window = FindWindowA(nullptr, kslink::kEngineCaption))) {
-            // An engine that ended (a second engine refused, a table it cannot open) will never show its window.
-            if (WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0 || timedOut())
+            // An engine that ended (a second engine refused, a table it cannot open) will never show its window;
+            // its exit code tells why.
+            if (WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) {
+                DWORD exitCode = 0;
+                GetExitCodeProcess(process.Get(), &exitCode);
+                m_refusal = kslink::RefusalOf(exitCode);
+                return m_refusal != 0 ? Start::TableRefused : Start::NoWindow;
+            }
+            if (timedOut())
                 return Start::NoWindow;
             Sleep(20);
         }
     }
     return Connect(window) ? Start::Ready : Start::NoWindow;
+}
+
+bool EngineLink::Spawn(const char* arguments, PROCESS_INFORMATION& pi, HANDLE output)
+{
+    // The program searches for the engine as the system searches for programs: its own directory first.
+    std::string commandLine = std::string("kspdx.exe") + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_FORCEOFFFEEDBACK;
+    if (output) {
+        si.dwFlags |= STARTF_USESTDHANDLES;
+        si.hStdOutput = output;
+        si.hStdError = output;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, output ? TRUE : FALSE,
+                        CREATE_SEPARATE_WOW_VDM, nullptr, nullptr, &si, &pi))
+        return false;
+    // The engine keeps its table beside itself.
+    char image[MAX_PATH];
+    DWORD length = MAX_PATH;
+    if (!QueryFullProcessImageNameA(pi.hProcess, 0, image, &length)) {
+        length = SearchPathA(nullptr, "kspdx.exe", nullptr, MAX_PATH, image, nullptr);
+        if (length >= MAX_PATH)
+            length = 0;
+    }
+    const std::string path(image, length);
+    m_tablePath = path.substr(0, path.rfind('\\') + 1) + kslink::kTableFileName;
+    return true;
+}
+
+EngineLink::RepairResult EngineLink::RepairTable(DWORD waitMs)
+{
+    RepairResult outcome;
+    // The report comes back through a pipe on the repair's standard output.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+        outcome.code = kslink::kSystemErrorCode;
+        return outcome;
+    }
+    ks::KernelHandle reader(readEnd);
+    ks::KernelHandle writer(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    PROCESS_INFORMATION pi{};
+    if (!Spawn(" /repair", pi, writer.Get())) {
+        outcome.code = kslink::kSystemErrorCode;
+        return outcome;
+    }
+    CloseHandle(pi.hThread);
+    ks::KernelHandle process(pi.hProcess);
+    writer.Reset();
+    std::string report;
+    char chunk[512];
+    DWORD got = 0;
+    while (ReadFile(reader.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0 && report.size() < 65536)
+        report.append(chunk, got);
+    DWORD exitCode = STILL_ACTIVE;
+    if (WaitForSingleObject(process.Get(), waitMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.Get(), &exitCode);
+    if (exitCode != 0) {
+        const std::int32_t code = kslink::RefusalOf(exitCode);
+        outcome.code = code != 0 ? code : kslink::kSystemErrorCode;
+        return outcome;
+    }
+    auto value = [&report](const char* key) {
+        const std::size_t at = report.find(key);
+        if (at == std::string::npos)
+            return std::string();
+        const std::size_t start = at + std::strlen(key);
+        return report.substr(start, report.find_first_of("\r\n", start) - start);
+    };
+    outcome.kept = std::atoll(value(kslink::kRepairKeptKey).c_str());
+    outcome.lost = std::atoll(value(kslink::kRepairLostKey).c_str());
+    outcome.damagedCopy = value(kslink::kRepairCopyKey);
+    return outcome;
 }
 
 bool EngineLink::Connect(HWND window)
@@ -137,9 +217,15 @@ std::int32_t EngineLink::Transact(std::int32_t command, FileRecord& record)
         Disconnect();
         return ENG_NOT_DELIVERED;
     }
+    // A number no request on this block had: an earlier program may have given up on its last one.
+    std::uint32_t seq = m_block->lastIssued.load() + 1;
+    if (seq == 0)
+        seq = 1;
+    m_block->lastIssued.store(seq);
+    m_block->requestSeq.store(0);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
     m_block->command = command;
-    std::memcpy(m_block->record, &record, kFileRecordSize);
-    const std::uint32_t seq = m_block->requestSeq.load() + 1;
+    std::memcpy(m_block->request, &record, kFileRecordSize);
     m_block->requestSeq.store(seq);
     if (m_block->engineSleeping.exchange(0))
         SetEvent(m_requestEvent.Get());
@@ -147,8 +233,14 @@ std::int32_t EngineLink::Transact(std::int32_t command, FileRecord& record)
         Disconnect();
         return ENG_NOT_DELIVERED;
     }
-    std::memcpy(&record, m_block->record, kFileRecordSize);
+    std::memcpy(&record, m_block->reply, kFileRecordSize);
     return m_block->result;
+}
+
+bool EngineLink::WindowAnswers() const
+{
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(m_engineWindow, WM_NULL, 0, 0, SMTO_NORMAL, m_hungMs, &answer) != 0;
 }
 
 bool EngineLink::WaitForReply(std::uint32_t seq)
@@ -181,8 +273,13 @@ bool EngineLink::WaitForReply(std::uint32_t seq)
         if (const std::uint32_t now = m_block->heartbeat.load(); now != heartbeat) {
             heartbeat = now;
             lastSign = GetTickCount();
-        } else if (GetTickCount() - lastSign > kHungMs) {
-            return false;
+        } else if (GetTickCount() - lastSign > kProbeMs) {
+            // No sign of work for a while: a command on a slow disk, or an engine that hangs. The engine's
+            // window belongs to a thread other than the one working on the command: as long as it answers,
+            // the engine lives and the command is waited for.
+            if (!WindowAnswers())
+                return false;
+            lastSign = GetTickCount();
         }
     }
 }

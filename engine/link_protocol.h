@@ -5,18 +5,28 @@
 // reply could never come back in it; and a window-message round trip costs about 280 us here, too slow for a
 // catalogue walk of one round trip per record. Over the shared block a round trip costs a few microseconds.
 //
-// One request at a time:
-//   program: writes command and record, then raises requestSeq; if engineSleeping is set, clears it and
-//            signals the request event. Then it waits until replySeq equals requestSeq (spinning briefly, then
-//            sleeping on the reply event with programSleeping set, checking the engine is alive meanwhile).
-//   engine:  sees requestSeq move, answers in place (result and record), raises heartbeat while working on
-//            long commands, then sets replySeq = requestSeq and wakes the program if it sleeps. Between
-//            requests it spins briefly (walks send the next request at once), then sleeps on the request event,
-//            so an idle engine uses no processor time.
+// One request at a time, each numbered:
+//   program: takes the next number, sets requestSeq to 0 while it writes command and request record, then
+//            sets requestSeq to the number; if engineSleeping is set, clears it and signals the request event.
+//            Then it waits until replySeq equals that number (spinning briefly, then sleeping on the reply event
+//            with programSleeping set, checking the engine is alive meanwhile) and copies the reply out.
+//   engine:  sees requestSeq move to a number it has not answered, copies command and record out and checks
+//            that requestSeq did not change meanwhile (else it takes the newer request), raises heartbeat, works,
+//            writes result and reply record into the reply area, then sets replySeq to the request's number
+//            and wakes the program if it sleeps. Between requests it spins briefly (walks send the next request
+//            at once), then sleeps on the request event, so an idle engine uses no processor time.
+// Requests and replies have areas of their own and carry their numbers: a program that gave up waiting on a
+// request (an engine that stopped answering for a while) and sends another never has the late reply taken
+// for the new one, and the late reply never overwrites the new request's record.
 // A flag is set before its owner re-checks the sequence and sleeps; the other side reads it after moving the
 // sequence. Sequentially consistent atomics make that pair safe: one side always sees the other.
 // An engine answering ENG_SHUTDOWN sets closed before its reply; its window lingers a moment after that, and a
 // program starting then must not take it for a working engine: it waits for that window to go and starts anew.
+//
+// An engine that cannot open its table ends before it shows its window, with exit code kTableRefusedExit plus
+// the result code that says why (6 damaged, 12 no access to the folder, 119 held by another program, ...).
+// "kspdx.exe /repair" rebuilds a damaged table from its intact entries, writes a report (RepairReport) on its
+// standard output and ends with 0, or with kTableRefusedExit plus the result code when it could not.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -30,20 +40,22 @@ namespace kslink {
 struct LinkBlock {
     std::uint32_t magic;
     std::uint32_t version;
-    std::atomic<std::uint32_t> requestSeq;
-    std::atomic<std::uint32_t> replySeq;
+    std::atomic<std::uint32_t> requestSeq;  // the request in the request area; 0 while the program writes one
+    std::atomic<std::uint32_t> replySeq;    // the request the reply area answers
+    std::atomic<std::uint32_t> lastIssued;  // the last number a program gave a request
     std::atomic<std::uint32_t> engineSleeping;
     std::atomic<std::uint32_t> programSleeping;
     std::atomic<std::uint32_t> heartbeat;
     std::atomic<std::uint32_t> closed;
     std::int32_t command;
+    unsigned char request[kFileRecordSize];
     std::int32_t result;
-    unsigned char record[kFileRecordSize];
+    unsigned char reply[kFileRecordSize];
 };
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
 inline constexpr std::uint32_t kMagic = 0x4B534C4Bu;  // "KLSK"
-inline constexpr std::uint32_t kVersion = 2;
+inline constexpr std::uint32_t kVersion = 3;
 
 // Names of the shared objects, made unique per engine process.
 inline std::string ObjectName(const char* kind, std::uint32_t enginePid)
@@ -55,6 +67,30 @@ inline std::string ObjectName(const char* kind, std::uint32_t enginePid)
 inline std::string BlockName(std::uint32_t pid) { return ObjectName("Block", pid); }
 inline std::string RequestEventName(std::uint32_t pid) { return ObjectName("Request", pid); }
 inline std::string ReplyEventName(std::uint32_t pid) { return ObjectName("Reply", pid); }
+
+// Exit codes of an engine that could not open (or repair) its table: this plus the engine's result code.
+inline constexpr std::uint32_t kTableRefusedExit = 0x4B500000u;
+inline constexpr std::uint32_t TableRefusedExit(std::int32_t code)
+{
+    return kTableRefusedExit + static_cast<std::uint32_t>(code);
+}
+// The result code carried by an engine's exit code, or 0 when the exit code carries none.
+inline std::int32_t RefusalOf(std::uint32_t exitCode)
+{
+    return exitCode > kTableRefusedExit && exitCode <= kTableRefusedExit + 0xFFFF
+               ? static_cast<std::int32_t>(exitCode - kTableRefusedExit)
+               : 0;
+}
+
+// The lines "kspdx.exe /repair" writes: each key followed by its value and a line end.
+inline constexpr char kRepairKeptKey[] = "Records kept: ";
+inline constexpr char kRepairLostKey[] = "Entries lost: ";
+inline constexpr char kRepairCopyKey[] = "Damaged file kept as: ";
+
+// The table's file name, beside the engine program.
+inline constexpr char kTableFileName[] = "kspdx.tbl";
+// "General System error": what the program reports when a repair could not even be started.
+inline constexpr std::int32_t kSystemErrorCode = 126;
 
 // The caption by which the program finds the engine's window.
 inline constexpr char kEngineCaption[] = "Kestrum32-16ParadoxInterface";

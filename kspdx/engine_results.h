@@ -8,6 +8,8 @@
 namespace kspdx {
 
 inline constexpr std::int32_t kResultTableCorrupted = 6;       // "Table is corrupted": damage inside the log
+inline constexpr std::int32_t kResultNoAccess = 12;            // "No access to directory": folder not writable
+inline constexpr std::int32_t kResultWriteProtected = 22;      // "Table is write-protected": file marked read-only
 inline constexpr std::int32_t kResultInvalidArgument = 33;     // "Invalid argument": an unknown command
 inline constexpr std::int32_t kResultOutOfMemory = 40;         // "Not enough memory to complete operation"
 inline constexpr std::int32_t kResultDiskFull = 41;            // "Not enough disk space to complete operation"
@@ -29,6 +31,10 @@ inline std::int32_t ResultFor(IoStatus status)
         return kResultDiskFull;
     case IoStatus::kLocked:
         return kResultTableLocked;
+    case IoStatus::kNoAccess:
+        return kResultNoAccess;
+    case IoStatus::kWriteProtected:
+        return kResultWriteProtected;
     case IoStatus::kFailed:
         break;
     }

@@ -61,8 +61,13 @@ void LinkServer::Stop()
 
 bool LinkServer::WaitForRequest(std::uint32_t last)
 {
+    // 0: a program is writing a request; it raises the number when it is done.
+    auto arrived = [this, last] {
+        const std::uint32_t seq = m_block->requestSeq.load();
+        return seq != last && seq != 0;
+    };
     for (int i = 0; i < kSpinRounds; ++i) {
-        if (m_block->requestSeq.load() != last)
+        if (arrived())
             return true;
         if (i % kYieldEvery == kYieldEvery - 1)
             SwitchToThread();
@@ -71,7 +76,7 @@ bool LinkServer::WaitForRequest(std::uint32_t last)
     }
     for (;;) {
         m_block->engineSleeping.store(1);
-        if (m_block->requestSeq.load() != last) {
+        if (arrived()) {
             m_block->engineSleeping.store(0);
             return true;
         }
@@ -87,16 +92,22 @@ void LinkServer::Serve()
     // request as soon as the window appeared, before this thread ran.
     std::uint32_t last = m_block->replySeq.load();
     while (!m_stop.load() && WaitForRequest(last)) {
-        last = m_block->requestSeq.load();
-        m_block->heartbeat.fetch_add(1);
+        const std::uint32_t seq = m_block->requestSeq.load();
+        const std::int32_t command = m_block->command;
         FileRecord record;
-        std::memcpy(&record, m_block->record, kFileRecordSize);
-        const std::int32_t result = m_core.Execute(m_block->command, record);
-        std::memcpy(m_block->record, &record, kFileRecordSize);
+        std::memcpy(&record, m_block->request, kFileRecordSize);
+        // A program that gave up on its last request may be writing a new one over it: take that one instead.
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        if (seq == 0 || m_block->requestSeq.load() != seq)
+            continue;
+        last = seq;
+        m_block->heartbeat.fetch_add(1);
+        const std::int32_t result = m_core.Execute(command, record);
+        std::memcpy(m_block->reply, &record, kFileRecordSize);
         m_block->result = result;
         if (m_core.ShutDown())
             m_block->closed.store(1);
-        m_block->replySeq.store(last);
+        m_block->replySeq.store(seq);
         if (m_block->programSleeping.exchange(0))
             SetEvent(m_replyEvent.Get());
         if (m_core.ShutDown()) {

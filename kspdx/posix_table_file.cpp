@@ -14,7 +14,11 @@ namespace {
 
 IoStatus FromErrno(int error)
 {
-    return error == ENOSPC || error == EDQUOT ? IoStatus::kDiskFull : IoStatus::kFailed;
+    if (error == ENOSPC || error == EDQUOT)
+        return IoStatus::kDiskFull;
+    if (error == EACCES || error == EPERM)
+        return IoStatus::kNoAccess;
+    return error == EROFS ? IoStatus::kWriteProtected : IoStatus::kFailed;
 }
 
 // Owns one descriptor.

@@ -12,6 +12,8 @@ enum class IoStatus {
     kOk,
     kDiskFull,  // the volume has no room for the write
     kLocked,    // another process holds the file
+    kNoAccess,  // the folder (or the file) may not be written
+    kWriteProtected,  // the file is marked read-only, or the disk is write-protected
     kFailed,    // any other failure of the system call
 };
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -226,7 +227,8 @@ std::span<const std::uint8_t> EntryBuilder::Put(std::int32_t number, const Recor
         const std::size_t length = std::min(texts[i].size(), kTextFields[i].size - 1);
         *out++ = static_cast<std::uint8_t>(length);
         *out++ = static_cast<std::uint8_t>(length >> 8);
-        std::memcpy(out, texts[i].data(), length);
+        if (length > 0)
+            std::memcpy(out, texts[i].data(), length);
         out += length;
     }
     return Seal(static_cast<std::size_t>(out - m_bytes.data()) - kFrameSize);
@@ -360,6 +362,173 @@ LoadResult LoadTable(TableFile& file, RecordStore& store)
         return {0, size - import->start};
     }
     return {0, 0};
+}
+
+namespace {
+
+using Texts = std::array<std::string, kTextFieldCount>;
+
+// The records a damaged table still gives, gathered in number order.
+struct Salvage {
+    std::map<std::int32_t, Texts> records;
+    std::int32_t highest = 0;
+    std::uint64_t lost = 0;
+    // An import whose puts are held until its end entry.
+    bool importing = false;
+    std::vector<std::pair<std::int32_t, Texts>> importPuts;
+
+    void Keep(std::int32_t number, Texts texts)
+    {
+        highest = std::max(highest, number);
+        records[number] = std::move(texts);
+    }
+    // An import cut short by damage had been acknowledged when anything follows it: its intact puts count.
+    void CloseImport()
+    {
+        for (auto& [number, texts] : importPuts)
+            Keep(number, std::move(texts));
+        importPuts.clear();
+        importing = false;
+    }
+    void Take(const Change& change)
+    {
+        switch (change.kind) {
+        case Change::Kind::kPut: {
+            Texts texts;
+            for (std::size_t i = 0; i < kTextFieldCount; ++i)
+                texts[i].assign(change.texts[i]);
+            if (importing)
+                importPuts.emplace_back(change.number, std::move(texts));
+            else
+                Keep(change.number, std::move(texts));
+            break;
+        }
+        case Change::Kind::kDelete:
+            highest = std::max(highest, change.number);
+            records.erase(change.number);
+            break;
+        case Change::Kind::kImportStart:
+            CloseImport();
+            importing = true;
+            break;
+        case Change::Kind::kImportEnd:
+            CloseImport();
+            break;
+        }
+    }
+};
+
+// Appends entries to a file in large pieces.
+class BatchWriter {
+public:
+    explicit BatchWriter(TableFile& file) : m_file(file) { m_buffer.reserve(kReadChunk); }
+    void Add(std::span<const std::uint8_t> bytes)
+    {
+        if (m_buffer.size() + bytes.size() > kReadChunk)
+            Drain();
+        m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
+    }
+    IoStatus Finish()
+    {
+        Drain();
+        return m_status == IoStatus::kOk ? m_file.Flush() : m_status;
+    }
+
+private:
+    void Drain()
+    {
+        if (m_status == IoStatus::kOk && !m_buffer.empty())
+            m_status = m_file.Append(m_buffer.data(), m_buffer.size());
+        m_buffer.clear();
+    }
+    TableFile& m_file;
+    std::vector<std::uint8_t> m_buffer;
+    IoStatus m_status = IoStatus::kOk;
+};
+
+}  // namespace
+
+RepairReport RepairTable(TableFile& damaged, TableFile& fresh)
+{
+    const std::uint64_t size = damaged.Size();
+    if (size >= kHeaderSize) {
+        // A table of a newer format is not damaged; it is not ours to rewrite.
+        std::uint8_t header[kHeaderSize];
+        if (damaged.Read(0, header, kHeaderSize) != IoStatus::kOk)
+            return {kResultSystemError, 0, 0};
+        if (std::memcmp(header, kMagic, sizeof kMagic) == 0 &&
+            Get32(header + 12) == Crc32(std::span<const std::uint8_t>(header, 12)) &&
+            Get32(header + 8) != kTableVersion)
+            return {kResultUnknownVersion, 0, 0};
+    }
+    Salvage salvage;
+    ChunkReader reader(damaged);
+    bool readFailed = false;
+    std::uint64_t pos = kHeaderSize;
+    while (pos < size) {
+        const auto bytes = reader.At(pos, kMaxEntrySize + 1, readFailed);
+        if (readFailed)
+            return {kResultSystemError, 0, 0};
+        const DecodedEntry entry = DecodeEntry(bytes);
+        if (entry.state == EntryState::kSound) {
+            salvage.Take(entry.change);
+            pos += entry.size;
+            continue;
+        }
+        if (entry.state == EntryState::kMalformed) {
+            ++salvage.lost;
+            pos += entry.size;
+            continue;
+        }
+        // A damaged stretch: it ends where the next intact entry starts, or at the end of the file.
+        std::uint64_t next = pos + 1;
+        for (; next < size; ++next) {
+            const auto from = reader.At(next, kMaxEntrySize, readFailed);
+            if (readFailed)
+                return {kResultSystemError, 0, 0};
+            if (DecodeEntry(from).state == EntryState::kSound)
+                break;
+        }
+        // The entry being written when the engine stopped was never acknowledged: it is not counted as lost.
+        if (next == size && entry.state == EntryState::kIncomplete)
+            break;
+        // Count the entries the stretch held, as far as their length fields still step through it.
+        std::uint64_t at = pos;
+        do {
+            ++salvage.lost;
+            const auto here = reader.At(at, kMaxEntrySize, readFailed);
+            if (readFailed)
+                return {kResultSystemError, 0, 0};
+            const std::size_t length = DecodeEntry(here).size;
+            if (length == 0 || at + length >= next)
+                break;
+            at += length;
+        } while (at < next);
+        if (salvage.importing)
+            salvage.CloseImport();
+        pos = next;
+    }
+    // An import the file ends in, unfinished, never happened.
+    salvage.importPuts.clear();
+
+    BatchWriter out(fresh);
+    const auto header = EncodeHeader();
+    out.Add(header);
+    EntryBuilder builder;
+    for (const auto& [number, texts] : salvage.records) {
+        RecordTexts views;
+        for (std::size_t i = 0; i < kTextFieldCount; ++i)
+            views[i] = texts[i];
+        out.Add(builder.Put(number, views));
+    }
+    if (salvage.highest > 0 && (salvage.records.empty() || salvage.records.rbegin()->first < salvage.highest)) {
+        // The highest number went to a record since deleted: record that it was given.
+        out.Add(builder.Put(salvage.highest, RecordTexts{}));
+        out.Add(builder.Delete(salvage.highest));
+    }
+    if (const IoStatus status = out.Finish(); status != IoStatus::kOk)
+        return {ResultFor(status), 0, 0};
+    return {0, salvage.records.size(), salvage.lost};
 }
 
 }  // namespace kspdx

@@ -29,8 +29,15 @@
 // that runs past the end of the file or fails its checksum is a torn tail and is cut away, durably, before
 // anything new is appended (appending after it would hide every later entry). If more than one entry's worth
 // of bytes follows its start, or a sound entry starts anywhere after it, the damage lies inside the log: the
-// table is refused as corrupted and left untouched, rather than cut back past acknowledged changes. A sound
+// table is refused as corrupted and left untouched, rather than cut back past acknowledged changes; the program
+// then offers the repair below. A sound
 // entry that does not make sense (a put or delete of a record that is not there) is refused the same way.
+//
+// Repair: a table refused as damaged can be rebuilt from what is still readable. Entries are checksummed, so
+// after a damaged stretch the reader finds the next intact entry by trying each following offset. Every intact
+// put keeps its record (an update's put holds the whole record, so even a record whose adding entry was lost
+// survives), intact deletes remove theirs, and the new table holds one put per record in number order; when
+// the highest number ever given belongs to a deleted record, a put and a delete of it keep it from reuse.
 //
 // The log is not compacted: it grows by one entry per change, and an update rewrites only that record's texts,
 // so even a catalogue edited for years stays a small multiple of its live size.
@@ -103,6 +110,15 @@ struct LoadResult {
     std::int32_t code;            // 0, or an engine result code
     std::uint64_t droppedBytes;   // the torn tail cut away
 };
+
+struct RepairReport {
+    std::int32_t code;   // 0, or an engine result code (the damaged file could not be read, the new one written)
+    std::uint64_t kept;  // records in the new table
+    std::uint64_t lost;  // entries that could not be read, or no longer made sense
+};
+
+// Writes into fresh (empty) a new table holding every record the damaged file still gives; damaged is only read.
+RepairReport RepairTable(TableFile& damaged, TableFile& fresh);
 
 // Fills an empty store from the file, first writing the header into a new (empty) file, and cuts a torn tail
 // away durably. The file is left as it was when the result is not 0, apart from I/O failures while cutting.

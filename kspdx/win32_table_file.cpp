@@ -19,6 +19,10 @@ IoStatus FromLastError()
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
         return IoStatus::kLocked;
+    case ERROR_ACCESS_DENIED:
+        return IoStatus::kNoAccess;
+    case ERROR_WRITE_PROTECT:
+        return IoStatus::kWriteProtected;
     default:
         return IoStatus::kFailed;
     }
@@ -102,6 +106,11 @@ std::unique_ptr<TableFile> OpenTableFile(const std::string& path, IoStatus& stat
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) {
         status = FromLastError();
+        // Access is denied both to a folder that may not be written and to a file marked read-only.
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (status == IoStatus::kNoAccess && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_READONLY))
+            status = IoStatus::kWriteProtected;
         return nullptr;
     }
     LARGE_INTEGER size;

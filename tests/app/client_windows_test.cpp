@@ -111,6 +111,41 @@ TEST_F(ClientWindows, EveryChildHearsOfTheChangedRecordEvenWhenOneClosesMeanwhil
     EXPECT_EQ(app.MessageLoop(), 0);
 }
 
+// A first start with no download areas: the frame is centred on the desktop, then the "Setup" box, owned by
+// the client window, is followed by the defaults and the Path Preferences dialog.
+TEST_F(ClientWindows, FirstStartAsksForAreasOverTheCentredFrame)
+{
+    ks_test::DeleteProgramSettings();
+    ks_test::SetRegString("Initialisation", "Setup", "OK");
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    Pump(app);
+    HWND frame = app.GetMainWindow()->GetHandle();
+    RECT desktop, placed;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(frame, &placed);
+    const int width = placed.right - placed.left, height = placed.bottom - placed.top;
+    EXPECT_EQ(placed.left, desktop.left + (desktop.right - desktop.left) / 2 - width / 2);
+    EXPECT_EQ(placed.top, desktop.top + (desktop.bottom - desktop.top) / 2 - height / 2);
+
+    const auto& events = m_ui.Events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, ks_test::Shown::Kind::Box);
+    EXPECT_EQ(events[0].text,
+              "You donot seem to have any Directory Preferences set up in the Registry for your Download Areas. You "
+              "will now get the opportunity to set up these areas.You can change these areas at any time from the "
+              "Main Menu (Preferences then Download Areas).");
+    EXPECT_EQ(events[0].caption, "Setup");
+    EXPECT_EQ(events[0].icon, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_EQ(events[0].owner, app.Client->GetHandle());
+    EXPECT_EQ(events[1].kind, ks_test::Shown::Kind::Dialog);
+    EXPECT_EQ(events[1].dialogId, 2);
+    EXPECT_EQ(ks_test::RegString("Download Directorys", "Area Four"), "No Path");
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.MessageLoop(), 0);
+}
+
 std::string Title(const ks::TMDIChild* child)
 {
     char title[64]{};

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ks_app.h"
@@ -124,6 +128,80 @@ TEST_F(MainWindow, ControlBarHoldsTheButtonsAndSeparatorsInOrder)
     EXPECT_TRUE(bar->IsEnabled(24310));
     EXPECT_TRUE(bar->IsEnabled(24361));
     EXPECT_TRUE(bar->IsEnabled(302));
+    EXPECT_EQ(CloseAndRun(app), 0);
+}
+
+// The pixels of a bitmap, or of an image list's image when bitmap is null, as colours, w x h.
+std::vector<COLORREF> Pixels(HBITMAP bitmap, HIMAGELIST images, int index, int w, int h)
+{
+    HDC screen = GetDC(nullptr);
+    HDC to = CreateCompatibleDC(screen);
+    HBITMAP copy = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ oldTo = SelectObject(to, copy);
+    if (bitmap) {
+        HDC from = CreateCompatibleDC(screen);
+        HGDIOBJ oldFrom = SelectObject(from, bitmap);
+        BitBlt(to, 0, 0, w, h, from, 0, 0, SRCCOPY);
+        SelectObject(from, oldFrom);
+        DeleteDC(from);
+    } else {
+        // The image list keeps its bitmap selected in a context of its own: it has to draw the image itself.
+        ImageList_Draw(images, index, to, 0, 0, ILD_NORMAL);
+    }
+    std::vector<COLORREF> pixels;
+    for (int row = 0; row < h; ++row)
+        for (int column = 0; column < w; ++column)
+            pixels.push_back(GetPixel(to, column, row));
+    SelectObject(to, oldTo);
+    DeleteObject(copy);
+    DeleteDC(to);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+long Distance(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b)
+{
+    long sum = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        sum += std::abs(GetRValue(a[i]) - GetRValue(b[i])) + std::abs(GetGValue(a[i]) - GetGValue(b[i])) +
+               std::abs(GetBValue(a[i]) - GetBValue(b[i]));
+    return sum;
+}
+
+// Each button shows its own glyph: of all the glyph bitmaps, the one its image is nearest to (the toolbar maps
+// the glyphs' greys to the button colours, so images are compared by distance, not for equality).
+TEST_F(MainWindow, ControlBarButtonsShowTheirGlyphs)
+{
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    HWND bar = app.GetMainWindow()->GetControlBar()->GetHandle();
+    const std::vector<std::pair<UINT, int>> expected = {
+        {24310, 4}, {1028, 2}, {1025, 3}, {301, 5}, {306, 11}, {24361, 7}, {24364, 8}, {24365, 9}, {302, 10}};
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(bar, TB_GETIMAGELIST, 0, 0));
+    ASSERT_NE(images, nullptr);
+    for (const auto& [command, glyph] : expected) {
+        SCOPED_TRACE(command);
+        TBBUTTONINFOA info{};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_IMAGE;
+        ASSERT_GE(SendMessageA(bar, TB_GETBUTTONINFOA, command, reinterpret_cast<LPARAM>(&info)), 0);
+        int w = 0, h = 0;
+        ASSERT_TRUE(ImageList_GetIconSize(images, &w, &h));
+        const auto shown = Pixels(nullptr, images, info.iImage, w, h);
+        int nearest = 0;
+        long best = -1;
+        for (int candidate : {2, 3, 4, 5, 7, 8, 9, 10, 11}) {
+            HBITMAP resource = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(candidate));
+            ASSERT_NE(resource, nullptr);
+            const long distance = Distance(shown, Pixels(resource, nullptr, 0, w, h));
+            DeleteObject(resource);
+            if (best < 0 || distance < best) {
+                best = distance;
+                nearest = candidate;
+            }
+        }
+        EXPECT_EQ(nearest, glyph);
+    }
     EXPECT_EQ(CloseAndRun(app), 0);
 }
 

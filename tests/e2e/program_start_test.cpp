@@ -69,13 +69,17 @@ TEST_F(ProgramStart, FirstStartGreetsTheUserAndASecondCopyOnlyBringsTheFirstForw
     EXPECT_FALSE(Exists(m_workDir + "\\KS_TEMP"));
     EXPECT_FALSE(Exists(m_workDir + "\\KS_STORE"));
 
-    // The second copy touches no setting: a changed value stays as it is.
+    // The second copy touches no setting: a changed value stays as it is. It brings the first forward,
+    // restoring it when it was minimised.
     ks_test::SetRegString("Initialisation", "Start Directory", "sentinel");
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(Eventually([main] { return IsIconic(main) != FALSE; }, 5s));
     Program second(Exe(), m_workDir);
     ASSERT_TRUE(second.Started());
     EXPECT_EQ(second.WaitForExit(20s), 0u);
     EXPECT_EQ(RegString("Initialisation", "Start Directory"), "sentinel");
     EXPECT_TRUE(IsWindow(main));
+    EXPECT_TRUE(Eventually([main] { return !IsIconic(main) && GetForegroundWindow() == main; }, 5s));
 
     // Closing ends the engine too.
     ASSERT_NE(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr);

@@ -6,11 +6,17 @@
 //                 window away after MS (0: keeps it: a hung engine) and lives on until the event or 30 s
 //   bare          shows a window with the engine's caption but no shared block (not an engine of this
 //                 program's kind), until the event or 30 s
+//   slow:MS       an engine on a slow disk: answers every request MS after it came, while its window answers
+//   late:MS       an engine that stops answering for a while: on each request its window freezes for MS, then
+//                 it answers that request and the window answers again
+//   frozen        shows the engine window and block, then its window never answers again
+// slow and late answer with the command as result and the record sent, its Title prefixed "answer to ".
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "engine/link_protocol.h"
 #include "framework/handles.h"
@@ -41,6 +47,51 @@ void PumpFor(HANDLE quit, DWORD ms)
     }
 }
 
+// The engine's side of the shared block, answered by hand.
+class HandAnswers {
+public:
+    bool Open()
+    {
+        const DWORD pid = GetCurrentProcessId();
+        m_mapping.Reset(OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kslink::BlockName(pid).c_str()));
+        m_replyEvent.Reset(OpenEventA(EVENT_MODIFY_STATE, FALSE, kslink::ReplyEventName(pid).c_str()));
+        if (!m_mapping || !m_replyEvent)
+            return false;
+        m_block = static_cast<kslink::LinkBlock*>(MapViewOfFile(m_mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        return m_block != nullptr;
+    }
+    // A request not answered yet, copied out.
+    bool Arrived()
+    {
+        const std::uint32_t seq = m_block->requestSeq.load();
+        if (seq == 0 || seq == m_last)
+            return false;
+        m_command = m_block->command;
+        std::memcpy(&m_record, m_block->request, kFileRecordSize);
+        if (m_block->requestSeq.load() != seq)
+            return false;
+        m_last = seq;
+        return true;
+    }
+    void Answer()
+    {
+        SetFieldText(m_record.Title, "answer to " + std::string(FieldText(m_record.Title)));
+        std::memcpy(m_block->reply, &m_record, kFileRecordSize);
+        m_block->result = m_command;
+        m_block->replySeq.store(m_last);
+        if (m_block->programSleeping.exchange(0))
+            SetEvent(m_replyEvent.Get());
+    }
+
+private:
+    ks::KernelHandle m_mapping;
+    ks::KernelHandle m_replyEvent;
+    kslink::LinkBlock* m_block = nullptr;
+    std::uint32_t m_last = 0;
+    std::int32_t m_command = 0;
+    FileRecord m_record{};
+};
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
@@ -61,13 +112,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         WaitForSingleObject(quit, ms);
         return 0;
     }
-    if (mode != "silent" && mode != "bare")
+    if (mode != "silent" && mode != "bare" && mode != "slow" && mode != "late" && mode != "frozen")
         return 2;
 
     // The engine's shared block and events, made as the engine makes them; no one ever answers on them.
     kspdx::EngineCore core;
     kspdx::LinkServer server(core);
-    if (mode == "silent" && !server.Create())
+    if (mode != "bare" && !server.Create())
+        return 3;
+    HandAnswers answers;
+    if ((mode == "slow" || mode == "late") && !answers.Open())
         return 3;
     WNDCLASSA wc{};
     wc.lpfnWndProc = FakeWndProc;
@@ -76,6 +130,33 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     RegisterClassA(&wc);
     HWND wnd = CreateWindowA(wc.lpszClassName, kslink::kEngineCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                              instance, nullptr);
+    if (mode == "frozen") {
+        WaitForSingleObject(quit, kLifetimeMs);
+        return 0;
+    }
+    if (mode == "slow") {
+        std::thread([&answers, quit, ms] {
+            while (WaitForSingleObject(quit, 1) == WAIT_TIMEOUT) {
+                if (answers.Arrived()) {
+                    Sleep(ms);
+                    answers.Answer();
+                }
+            }
+        }).detach();
+        PumpFor(quit, kLifetimeMs);
+        return 0;
+    }
+    if (mode == "late") {
+        const DWORD end = GetTickCount() + kLifetimeMs;
+        while (static_cast<LONG>(end - GetTickCount()) > 0 && WaitForSingleObject(quit, 0) == WAIT_TIMEOUT) {
+            PumpFor(quit, 5);
+            if (answers.Arrived()) {
+                Sleep(ms);  // the window answers nothing meanwhile
+                answers.Answer();
+            }
+        }
+        return 0;
+    }
     if (ms > 0) {
         PumpFor(quit, ms);
         DestroyWindow(wnd);

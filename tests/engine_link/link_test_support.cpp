@@ -1,6 +1,9 @@
 // Helpers of the engine-link tests: started programs, engine copies in folders of their own, and records.
 #include "tests/engine_link/link_test_support.h"
 
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <thread>
 #include <utility>
 
@@ -205,6 +208,19 @@ FileRecord RecordWith(const Texts& texts)
     for (std::size_t i = 0; i < kTextFieldCount; ++i)
         SetFieldText(record, kTextFields[i], texts[i]);
     return record;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace ks_test

@@ -18,6 +18,9 @@ using namespace std::chrono_literals;
 std::string MakeTempDir(const std::string& tag);
 // Deletes a folder and the files in it (no subfolders are made by these tests except by the program).
 void RemoveTree(const std::string& dir);
+// A file's bytes, written whole or read whole (empty when it cannot be read).
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+std::string ReadWholeFile(const std::string& path);
 bool CopyInto(const std::string& file, const std::string& fromDir, const std::string& toDir,
               const std::string& asName = "");
 

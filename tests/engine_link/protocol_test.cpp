@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/ks_client.h"
+#include "engine/link_protocol.h"
 #include "engine/engine_link.h"
 #include "tests/engine_link/link_test_support.h"
 #include "tests/support/scripted_ui.h"
@@ -281,7 +282,8 @@ TEST_F(EngineProtocol, SecondEngineEndsWithoutAWindowAndTheTableStaysLocked)
     Add(Sample(1));
     ks_test::Process second = ks_test::Process::Start(m_engine.Dir() + "\\kspdx.exe", "", m_engine.Dir());
     ASSERT_TRUE(second.Started());
-    EXPECT_EQ(second.WaitForExit(10s), 2u);
+    // It says why in its exit code: the table is locked.
+    EXPECT_EQ(second.WaitForExit(10s), kslink::TableRefusedExit(119));
     EXPECT_EQ(ks_test::CountEngineWindows(), 1);
 
     // No other process may open the table, not even to read it.

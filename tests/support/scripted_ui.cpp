@@ -38,9 +38,10 @@ std::vector<Shown> ScriptedUi::Of(Shown::Kind kind) const
     return result;
 }
 
-int ScriptedUi::MessageBox(HWND, const char* text, const char* caption, UINT type)
+int ScriptedUi::MessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
     Shown s{Shown::Kind::Box, text ? text : "", caption ? caption : ""};
+    s.owner = owner;
     s.icon = type & MB_ICONMASK;
     s.buttons = type & MB_TYPEMASK;
     m_events.push_back(s);

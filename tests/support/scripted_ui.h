@@ -20,6 +20,7 @@ struct Shown {
     std::string caption;  // box caption; dialog caption once set up; folder browser title
     UINT icon = 0;        // MB_ICON... of a box; the sound of a beep
     UINT buttons = 0;     // MB_OK, MB_YESNO, ... of a box
+    HWND owner = nullptr;  // the box's owner window
     int dialogId = 0;     // template id of a dialog
     UINT helpCommand = 0;
     ULONG_PTR helpData = 0;
