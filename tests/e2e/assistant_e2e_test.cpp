@@ -7,11 +7,13 @@
 #include <chrono>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "engine/engine_link.h"
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
 #include "tests/assist/zip_builder.h"
+#include "tests/e2e/catalogue_reader.h"
 #include "tests/e2e/program_runner.h"
 #include "tests/support/box_watcher.h"
 
@@ -129,21 +131,12 @@ TEST(AssistantEndToEnd, TheInstalledArchiveAssistantFillsInTheStorageInterface)
     ASSERT_TRUE(Eventually([&] { return !IsWindow(store); }, 20s));
     EXPECT_TRUE(ks_test::Exists(folder.ProgramDir() + "\\KS_STORE\\WIDGETS.ZIP"));
 
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    ASSERT_EQ(program.WaitForExit(20s), 0u);
-    ASSERT_TRUE(ks_test::WaitForGone("Kestrum32-16ParadoxInterface", 10s));
-
-    Program engine(folder.ProgramDir() + "\\kspdx.exe", folder.ProgramDir());
-    ASSERT_NE(ks_test::WaitForWindow("Kestrum32-16ParadoxInterface", 20s), nullptr);
-    EngineLink link;
-    ASSERT_EQ(link.Establish(), EngineLink::Start::Ready);
-    FileRecord record{};
-    ASSERT_EQ(link.Transact(ENG_FIRST, record), 0);
-    EXPECT_STREQ(record.FileName, "WIDGETS.ZIP");
-    EXPECT_STREQ(record.Title, "Widget Tools 2.1");
-    EXPECT_STREQ(record.Abstract, "Widget Tools 2.1 Makes widgets of every size.");
-    EXPECT_EQ(link.Transact(ENG_SHUTDOWN, record), 0);
-    EXPECT_EQ(engine.WaitForExit(20s), 0u);
+    ks_test::CloseProgram(program, main);
+    const std::vector<FileRecord> records = ks_test::StoredRecords(folder);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_STREQ(records[0].FileName, "WIDGETS.ZIP");
+    EXPECT_STREQ(records[0].Title, "Widget Tools 2.1");
+    EXPECT_STREQ(records[0].Abstract, "Widget Tools 2.1 Makes widgets of every size.");
     ks_test::DeleteProgramSettings();
 }
 

@@ -9,10 +9,12 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/engine_link.h"
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
+#include "tests/e2e/catalogue_reader.h"
 #include "tests/e2e/program_runner.h"
 #include "tests/support/box_watcher.h"
 
@@ -68,26 +70,18 @@ TEST(StoreFileEndToEnd, AStoredFileIsInTheStoreAndItsRecordHoldsWhatWasTyped)
     EXPECT_TRUE(ks_test::Exists(folder.ProgramDir() + "\\KS_STORE\\NEWS.TXT"));
     EXPECT_FALSE(ks_test::Exists(area + "\\NEWS.TXT"));
 
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    ASSERT_EQ(program.WaitForExit(20s), 0u);
-    ASSERT_TRUE(ks_test::WaitForGone("Kestrum32-16ParadoxInterface", 10s));
+    ks_test::CloseProgram(program, main);
 
     // A fresh engine on the program's table holds the record as typed.
-    Program engine(folder.ProgramDir() + "\\kspdx.exe", folder.ProgramDir());
-    ASSERT_NE(ks_test::WaitForWindow("Kestrum32-16ParadoxInterface", 20s), nullptr);
-    EngineLink link;
-    ASSERT_EQ(link.Establish(), EngineLink::Start::Ready);
-    FileRecord record{};
-    ASSERT_EQ(link.Transact(ENG_FIRST, record), 0);
+    const std::vector<FileRecord> records = ks_test::StoredRecords(folder);
+    ASSERT_EQ(records.size(), 1u);
+    const FileRecord& record = records[0];
     EXPECT_STREQ(record.FileName, "NEWS.TXT");
     EXPECT_EQ(std::string(record.Location), folder.ProgramDir() + "\\KS_STORE");
     EXPECT_STREQ(record.Title, "Daily news");
     EXPECT_STREQ(record.Keywords, "news, daily");
     EXPECT_STREQ(record.Abstract, "What happened today.");
     EXPECT_NE(record.DownloadDate[0], '\0');
-    EXPECT_EQ(link.Transact(ENG_NEXT, record), ENG_END_OF_TABLE);
-    EXPECT_EQ(link.Transact(ENG_SHUTDOWN, record), 0);
-    EXPECT_EQ(engine.WaitForExit(20s), 0u);
 }
 
 // Selects a line of the Download Interface's list as a user does, in the program's process.
@@ -177,25 +171,17 @@ TEST(StoreFileEndToEnd, ATypedPathIsRefusedAndAFileNamedOutsideTheCodePageIsStor
     ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10s));
     EXPECT_EQ(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
 
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    ASSERT_EQ(program.WaitForExit(20s), 0u);
-    ASSERT_TRUE(ks_test::WaitForGone("Kestrum32-16ParadoxInterface", 10s));
+    ks_test::CloseProgram(program, main);
 
     // The record names the file where it now lies, with the file's date as its download date.
-    Program engine(folder.ProgramDir() + "\\kspdx.exe", folder.ProgramDir());
-    ASSERT_NE(ks_test::WaitForWindow("Kestrum32-16ParadoxInterface", 20s), nullptr);
-    EngineLink link;
-    ASSERT_EQ(link.Establish(), EngineLink::Start::Ready);
-    FileRecord record{};
-    ASSERT_EQ(link.Transact(ENG_FIRST, record), 0);
+    const std::vector<FileRecord> records = ks_test::StoredRecords(folder);
+    ASSERT_EQ(records.size(), 1u);
+    const FileRecord& record = records[0];
     const std::string stored = folder.ProgramDir() + "\\KS_STORE\\" + record.FileName;
     std::ifstream in(stored, std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "ten bytes!");
     EXPECT_NE(std::string(record.FileName).find('~'), std::string::npos);
     EXPECT_EQ(std::string(record.DownloadDate), fileDate);
-    EXPECT_EQ(link.Transact(ENG_NEXT, record), ENG_END_OF_TABLE);
-    EXPECT_EQ(link.Transact(ENG_SHUTDOWN, record), 0);
-    EXPECT_EQ(engine.WaitForExit(20s), 0u);
 }
 
 }  // namespace
