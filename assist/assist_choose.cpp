@@ -40,4 +40,8 @@ bool AssistChoose::OnCommand(UINT id, UINT notify, HWND control)
     return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
 }
 
-void AssistChoose::CmHelp() { KsApp::Get()->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_ASSIST_CHOOSE); }
+void AssistChoose::CmHelp()
+{
+    if (const KsApp* app = KsApp::Get())
+        app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_ASSIST_CHOOSE);
+}

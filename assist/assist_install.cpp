@@ -104,7 +104,10 @@ void InstallAssistant(ks::TWindow& parent)
              MB_ICONSTOP);
         return;
     }
-    const std::string target = WithBackslash(KsApp::Get()->ProgramDir) + file;
+    const KsApp* app = KsApp::Get();
+    if (!app)
+        return;
+    const std::string target = WithBackslash(app->ProgramDir) + file;
     if (Exists(target)) {
         Tell(owner, "There is already a copy of " + file + " in your Kestrum Directory.", "Warning",
              MB_ICONEXCLAMATION);

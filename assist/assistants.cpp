@@ -90,9 +90,10 @@ std::string DefaultAssistantName()
 std::string LibraryPath(const std::string& file)
 {
     // A record edited by hand could name a library elsewhere; only the program's folder is searched.
-    if (!IsPlainFileName(file))
+    const KsApp* app = KsApp::Get();
+    if (!IsPlainFileName(file) || !app)
         return {};
-    std::string path = KsApp::Get()->ProgramDir;
+    std::string path = app->ProgramDir;
     if (path.empty() || path.back() != '\\')
         path += '\\';
     return path + file;

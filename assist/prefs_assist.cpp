@@ -67,4 +67,8 @@ bool PrefsAssist::OnCommand(UINT id, UINT notify, HWND control)
     return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
 }
 
-void PrefsAssist::CmHelp() { KsApp::Get()->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_ASSIST_CONFIG); }
+void PrefsAssist::CmHelp()
+{
+    if (const KsApp* app = KsApp::Get())
+        app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_ASSIST_CONFIG);
+}

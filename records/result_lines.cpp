@@ -35,7 +35,7 @@ std::string SortKey(LCID locale, const std::string& line)
 
 }  // namespace
 
-ResultLines::Entry ResultLines::MakeEntry(std::string line, std::int32_t number) const
+ResultLines::Entry ResultLines::MakeEntry(std::string line, std::int32_t number)
 {
     if (m_locale == 0)
         m_locale = static_cast<LCID>(m_list.Send(LB_GETLOCALE));

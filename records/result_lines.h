@@ -42,12 +42,12 @@ private:
         std::string line;
         std::int32_t number;
     };
-    Entry MakeEntry(std::string line, std::int32_t number) const;
+    Entry MakeEntry(std::string line, std::int32_t number);
     // Empties the box and fills it from m_lines; false at a refused line (m_lines is cut there).
     bool Rebuild();
 
     const ks::TListBox& m_list;
-    mutable LCID m_locale = 0;     // the list's, read once a walk
+    LCID m_locale = 0;             // the list's, read once a walk
     std::vector<Entry> m_lines;    // the list's lines, in its order
     std::vector<Entry> m_pending;  // found by the walk, not yet in the list
 };
