@@ -165,7 +165,8 @@ void CatalogueCheck::RunCheck()
         std::int32_t rc = m_client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND);
         for (std::int64_t n = 1; rc == 0 && StopFlag == 0; ++n) {
             const FileRecord& record = m_client->RecordBuffer;
-            check.AddRecord(record.RecordNumber, FieldText(record.FileName), FieldText(record.Location));
+            check.AddRecord(record.RecordNumber, std::string(FieldText(record.FileName)),
+                            std::string(FieldText(record.Location)));
             if (Clock::now() >= sliceEnd) {
                 progress.SetCaption(std::string(FieldText(record.FileName)).c_str());
                 if (total > 0)

@@ -399,4 +399,24 @@ TEST_F(CheckTest, StoreAddsARecordForAFileWithoutOneAndLeavesTheFileWhereItIs)
     EXPECT_TRUE(BufferUntouched());
 }
 
+// Not run by the suite: shows the window with a line of each kind for a few seconds, so that a screenshot can
+// be taken (run with --gtest_also_run_disabled_tests --gtest_filter=*Screenshot*).
+TEST_F(CheckTest, DISABLED_ScreenshotWithEachKind)
+{
+    auto showFor = [this](DWORD ms) {
+        for (const DWORD until = GetTickCount() + ms; GetTickCount() < until; Sleep(20))
+            m_app->PumpWaitingMessages();
+    };
+    showFor(3000);  // the splash goes first
+    WriteFile(m_store + "\\ORPHAN.TXT", "o");
+    WriteFile(m_store + "\\TWIN.ZIP", "t");
+    Add("NEWSLETTER-NOVEMBER-1996.TXT", m_store);
+    Add("TWIN.ZIP", m_store);
+    Add("TWIN.ZIP", m_store);
+    CatalogueCheck* check = Open();
+    ASSERT_NE(check, nullptr);
+    SendMessageA(check->GetItem(IDC_CHECK_FINDINGS), LB_SETCURSEL, 0, 0);
+    showFor(4000);
+}
+
 }  // namespace
