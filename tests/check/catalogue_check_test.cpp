@@ -381,6 +381,8 @@ TEST_F(CheckTest, StoreAddsARecordForAFileWithoutOneAndLeavesTheFileWhereItIs)
         offeredName = d.GetItemText(IDC_STORE_FILENAME, 260);
         d.SetItemText(IDC_STORE_TITLE, "An orphan");
         Click(d, IDOK);
+        if (d.GetResult() != IDOK)  // it must not stay open; the test fails below rather than waits
+            Click(d, IDCANCEL);
     });
     Click(*check, IDC_CHECK_STORE);
     EXPECT_EQ(offeredName, "ORPHAN.TXT");
