@@ -10,6 +10,7 @@
 #include "assist/prefs_assist.h"
 #include "download/ks_child.h"
 #include "download/ks_prefs.h"
+#include "records/check_child.h"
 #include "records/rec_child.h"
 #include "records/srch_child.h"
 #include "engine/engine_errors.h"
@@ -40,6 +41,7 @@ const ks::TResponse<KsClient> KsClient::Responses[] = {
     ks::Command(CM_CONVERT, &KsClient::ConvertVersion1),
     ks::Command(CM_ASSIST_INSTALL, &KsClient::CmAssistInstall),
     ks::Command(CM_ASSIST_CONFIGURE, &KsClient::CmAssistConfigure),
+    ks::Command(CM_CHECK_CATALOGUE, &KsClient::CmCheckCatalogue),
 };
 
 const char* EngineErrorText(std::int32_t code)
@@ -187,6 +189,19 @@ void KsClient::CmStoredFiles()
     char title[48];
     std::snprintf(title, sizeof title, "Search Interface - %d", static_cast<int>(m_searchCount++));
     OpenChild(std::make_unique<SrchChild>(*this, title), IDI_SEARCH_CHILD);
+}
+
+void KsClient::CmCheckCatalogue()
+{
+    // One Catalogue Check at a time: a second command brings the open one forward.
+    for (ks::TMDIChild* child : GetChildren())
+        if (dynamic_cast<CheckChild*>(child) && child->GetHandle()) {
+            if (IsIconic(child->GetHandle()))
+                SendMessageA(m_hwnd, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+            SendMessageA(m_hwnd, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+            return;
+        }
+    OpenChild(std::make_unique<CheckChild>(*this), IDI_SEARCH_CHILD);
 }
 
 void KsClient::CmDownloadAreas()

@@ -59,6 +59,8 @@ private:
     void CmDownloadAreas();
     void CmAssistInstall();
     void CmAssistConfigure();
+    // Command 312: opens the Catalogue Check window, or brings the open one forward.
+    void CmCheckCatalogue();
 
     static const ks::TResponse<KsClient> Responses[];
     // The number the next Download Interface gets; only grows during a run.

@@ -47,6 +47,8 @@ private:
     std::string m_fileName;
     std::string m_dateText;
     std::wstring m_sourceWide;
+    // The file lies in KS_STORE already (a stored file without a record): it is stored where it is.
+    bool m_inPlace = false;
     int m_assistantBusy = 0;
     ks::TEdit m_fileNameEdit;
     ks::TEdit m_title;

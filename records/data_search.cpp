@@ -15,6 +15,7 @@
 #include "framework/ui.h"
 #include "records/data_query.h"
 #include "records/ks_abort.h"
+#include "records/walk.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -24,61 +25,6 @@ constexpr char kListFullQuery[] = "No more room in the result list. Please narro
 
 // Word boundaries as the system classifies the ANSI code page.
 bool IsSystemLetter(unsigned char c) { return IsCharAlphaA(static_cast<CHAR>(c)) != FALSE; }
-
-// A walk gives the screen and the message queue a turn once per slice rather than after every record: under
-// Wine a caption change costs about 0.5 ms and a look at the queue about 50 us, against a few microseconds for
-// a record. Long enough to keep those costs small, short enough that Abort and repainting stay prompt.
-constexpr auto kSlice = std::chrono::milliseconds(20);
-
-// Everything a walk changes, put back on every way out: the shared record, the MDI client's input, the
-// application's Searching flag and the progress dialog.
-class WalkScope {
-public:
-    WalkScope(KsClient& client, std::unique_ptr<KsAbort> progress)
-        : m_client(client), m_record(client.RecordBuffer), m_progress(std::move(progress)), m_app(KsApp::Get())
-    {
-        if (m_app)
-            m_app->Searching = 1;
-        EnableWindow(m_client.GetHandle(), FALSE);
-    }
-    ~WalkScope()
-    {
-        m_progress->Destroy();
-        m_progress.reset();
-        EnableWindow(m_client.GetHandle(), TRUE);
-        if (m_app)
-            m_app->Searching = 0;
-    }
-    WalkScope(const WalkScope&) = delete;
-    WalkScope& operator=(const WalkScope&) = delete;
-    KsAbort& Progress() { return *m_progress; }
-
-private:
-    KsClient& m_client;
-    RecordBufferGuard m_record;
-    std::unique_ptr<KsAbort> m_progress;
-    KsApp* m_app;
-};
-
-// A list filled with its drawing off: each insert into a list that redraws costs milliseconds at 100,000 lines,
-// against microseconds without. Show() lets the lines found so far be painted.
-class ListFill {
-public:
-    explicit ListFill(const ks::TListBox& list) : m_list(list) { m_list.Send(WM_SETREDRAW, FALSE); }
-    ~ListFill() { Show(); }
-    ListFill(const ListFill&) = delete;
-    ListFill& operator=(const ListFill&) = delete;
-    // Drawing on (the list repaints at the next dispatch); Hide() turns it off again.
-    void Show() const
-    {
-        m_list.Send(WM_SETREDRAW, TRUE);
-        InvalidateRect(m_list.GetHandle(), nullptr, TRUE);
-    }
-    void Hide() const { m_list.Send(WM_SETREDRAW, FALSE); }
-
-private:
-    const ks::TListBox& m_list;
-};
 
 }  // namespace
 
@@ -241,7 +187,7 @@ void DataSearch::Walk(const std::function<bool(const FileRecord&)>& qualifies, c
             if (app)
                 app->PumpWaitingMessages();
             fill.Hide();
-            sliceEnd = Clock::now() + kSlice;
+            sliceEnd = Clock::now() + kWalkSlice;
             if (StopFlag)
                 break;
         }

@@ -266,3 +266,14 @@
 #define IDC_ARCDESC_ION         102
 #define IDC_ARCDESC_README      103
 #define IDC_ARCDESC_TEXT        104
+
+// ---- Catalogue care: command 312, the Catalogue Check window (dialog 17) and its help topic ----
+#define CM_CHECK_CATALOGUE      312
+#define HELP_CTX_CATALOGUE_CHECK 218
+#define IDD_CATALOGUE_CHECK     17
+#define IDC_CHECK_FINDINGS      101     // one line per finding: name, kind, directory
+#define IDC_CHECK_OPEN          102     // "Open Record"
+#define IDC_CHECK_FIND          103
+#define IDC_CHECK_STORE         104
+#define IDC_CHECK_AGAIN         105     // "Check"
+#define IDC_CHECK_HELP          9

@@ -76,6 +76,7 @@ TEST_F(ShippedHelp, EveryHelpButtonFindsItsTopic)
         {HELP_CTX_SETTING_UP, "Setting Up"},
         {HELP_CTX_INSTALL_FILES, "Install File(s)"},
         {HELP_CTX_DISCLAIMER, "Disclaimer and Agreement"},
+        {HELP_CTX_CATALOGUE_CHECK, "Catalogue Check"},
     };
     EXPECT_EQ(file.Title(), "Kestrum32 Help");
     EXPECT_EQ(file.Contents().title, "Contents");

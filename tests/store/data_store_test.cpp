@@ -531,4 +531,59 @@ TEST_F(Storing, AFileNamedOutsideTheCodePageIsStoredUnderTheNameTheUserConfirms)
     EXPECT_TRUE(BufferUntouched());
 }
 
+TEST_F(Storing, AFileWhoseContentsAreStoredAlreadyIsStoredOnlyWhenTheUserSaysYes)
+{
+    // Larger than one read chunk, so that the comparison spans several; equal sizes throughout.
+    std::string contents(3 * 1024 * 1024 + 17, 'c');
+    for (std::size_t i = 0; i < contents.size(); i += 4093)
+        contents[i] = static_cast<char>(i / 4093);
+    std::string differsAtTheEnd = contents;
+    differsAtTheEnd.back() = 'x';
+    WriteFile(Stored("OLD.BIN"), contents);
+    CreateDirectoryA(Stored("EMPTY.DIR").c_str(), nullptr);  // a directory in KS_STORE is never compared
+
+    struct Case {
+        const char* what;
+        std::string waiting;
+        int answer;          // 0: no question expected
+        bool stored;
+    };
+    const Case cases[] = {
+        {"same contents, No", contents, IDNO, false},
+        {"same size, other contents", differsAtTheEnd, 0, true},
+        {"same contents, Yes", contents, IDYES, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        m_ui.Clear();
+        const std::string name = "NEW" + std::to_string(++n) + ".BIN";
+        Waiting(name, c.waiting);
+        if (c.answer)
+            m_ui.AnswerBox(c.answer);
+        // A window that stays open after OK is left with Cancel.
+        bool stillOpen = false;
+        RunStore(name, "01/05/96", [&](ks::TDialog& d) {
+            Click(d, IDOK);
+            stillOpen = d.GetResult() != IDOK;
+            if (stillOpen)
+                Click(d, IDCANCEL);
+        });
+        const auto boxes = m_ui.Boxes();
+        if (c.answer) {
+            ASSERT_EQ(boxes.size(), 1u) << c.what;
+            EXPECT_EQ(boxes[0].caption, "Same File Already Stored") << c.what;
+            EXPECT_EQ(boxes[0].text, "OLD.BIN in the store has the same contents. Store this file anyway?") << c.what;
+            EXPECT_EQ(boxes[0].buttons, static_cast<UINT>(MB_YESNO)) << c.what;
+        } else {
+            EXPECT_TRUE(boxes.empty()) << c.what;
+        }
+        EXPECT_EQ(stillOpen, !c.stored) << c.what;
+        EXPECT_EQ(Exists(m_area + "\\" + name), !c.stored) << c.what;
+        EXPECT_EQ(Exists(Stored(name)), c.stored) << c.what;
+        EXPECT_TRUE(BufferUntouched()) << c.what;
+    }
+    EXPECT_EQ(Records().size(), 2u);
+    RemoveDirectoryA(Stored("EMPTY.DIR").c_str());
+}
+
 }  // namespace

@@ -1,0 +1,337 @@
+// CatalogueCheck: the time-sliced check, the list of findings, Open Record, Find with its re-link, Store, Help.
+#include "records/catalogue_check.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "app/ks_app.h"
+#include "app/ks_client.h"
+#include "controls/calendar_date.h"
+#include "controls/date_text.h"
+#include "download/area_settings.h"
+#include "download/data_store.h"
+#include "download/file_moves.h"
+#include "framework/handles.h"
+#include "framework/ui.h"
+#include "kscf/kscf.h"
+#include "records/ks_abort.h"
+#include "records/walk.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// Posted by the set-up: the window is on the screen before its first check starts.
+constexpr UINT WM_KS_CHECK_START = WM_APP + 0x20;
+
+// A name from the wide file calls as the catalogue holds names: in the ANSI code page, or, when that cannot
+// hold it, the short name (the one the Download Interface lists such a file by).
+std::optional<std::string> AnsiName(const WIN32_FIND_DATAW& data)
+{
+    for (const wchar_t* name : {data.cFileName, data.cAlternateFileName}) {
+        if (!*name)
+            continue;
+        BOOL lossy = FALSE;
+        char text[MAX_PATH * 2]{};
+        const int size =
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text, sizeof text, nullptr, &lossy);
+        if (size > 0 && !lossy)
+            return std::string(text);
+    }
+    return std::nullopt;
+}
+
+// The plain files of a directory (subdirectories are not files of the catalogue); nothing when it cannot be read.
+std::optional<std::vector<std::string>> ListFiles(const std::string& directory)
+{
+    std::string pattern = directory;
+    if (pattern.empty() || pattern.back() != '\\')
+        pattern += '\\';
+    pattern += "*";
+    WIN32_FIND_DATAW data{};
+    const ks::FindHandle find(FindFirstFileExW(Widened(pattern).c_str(), FindExInfoStandard, &data,
+                                               FindExSearchNameMatch, nullptr, 0));
+    if (!find)
+        return std::nullopt;
+    std::vector<std::string> names;
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        if (auto name = AnsiName(data))
+            names.push_back(std::move(*name));
+    } while (FindNextFileW(find.Get(), &data));
+    return names;
+}
+
+// Names compared as the file system compares them: without regard to case, in the ANSI code page.
+std::string FoldName(const std::string& text)
+{
+    std::string folded = text;
+    if (!folded.empty())
+        CharUpperBuffA(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+bool IsPlainFile(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name)
+{
+    return directory.empty() || directory.back() == '\\' ? directory + name : directory + "\\" + name;
+}
+
+}  // namespace
+
+const ks::TResponse<CatalogueCheck> CatalogueCheck::Responses[] = {
+    ks::Command(IDC_CHECK_AGAIN, &CatalogueCheck::RunCheck),
+    ks::Command(IDC_CHECK_OPEN, &CatalogueCheck::CmOpenRecord),
+    ks::Notify(IDC_CHECK_FINDINGS, LBN_DBLCLK, &CatalogueCheck::CmOpenRecord),
+    ks::Command(IDC_CHECK_FIND, &CatalogueCheck::CmFind),
+    ks::Command(IDC_CHECK_STORE, &CatalogueCheck::CmStore),
+    ks::Command(IDC_CHECK_HELP, &CatalogueCheck::CmHelp),
+};
+
+CatalogueCheck::CatalogueCheck(ks::TWindow* parent)
+    : TDialog(parent, IDD_CATALOGUE_CHECK), m_list(*this, IDC_CHECK_FINDINGS)
+{
+}
+
+bool CatalogueCheck::OnCommand(UINT id, UINT notify, HWND control)
+{
+    return ks::Dispatch(*this, Responses, id, notify) || TDialog::OnCommand(id, notify, control);
+}
+
+void CatalogueCheck::SetupWindow()
+{
+    m_client = KsClient::Of(*this);
+    const int tabStops[] = {100, 160};
+    m_list.Send(LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(tabStops));
+    // Wide enough to scroll to the end of a long directory.
+    m_list.Send(LB_SETHORIZONTALEXTENT, 1400);
+    PostMessageA(m_hwnd, WM_KS_CHECK_START, 0, 0);
+}
+
+INT_PTR CatalogueCheck::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_ABORTREQUEST) {
+        StopFlag = 1;
+        return TRUE;
+    }
+    if (msg == WM_KS_CHECK_START) {
+        RunCheck();
+        return TRUE;
+    }
+    return TDialog::DialogProc(msg, wParam, lParam);
+}
+
+bool CatalogueCheck::CanClose()
+{
+    const KsApp* app = KsApp::Get();
+    return TDialog::CanClose() && !(app && app->Searching);
+}
+
+std::string CatalogueCheck::StoreDirectory() const
+{
+    const KsApp* app = KsApp::Get();
+    return app ? std::string(app->ProgramDir) + "\\KS_STORE" : std::string();
+}
+
+void CatalogueCheck::RunCheck()
+{
+    const KsApp* app = KsApp::Get();
+    // A walk started from another window's walk (a second press while the queue is pumped) waits its turn.
+    if (!m_client || !app || app->Searching)
+        return;
+    StopFlag = 0;
+    m_findings.clear();
+    m_list.ClearList();
+    CheckFindings check(StoreDirectory(), ListFiles, FoldName);
+    {
+        WalkScope scope(*m_client, std::make_unique<KsAbort>(this));
+        KsAbort& progress = scope.Progress();
+        if (progress.Create()) {
+            progress.SetProgress(0);
+            ShowWindow(progress.GetHandle(), SW_SHOW);
+        }
+        ks::TApplication* pump = ks::TApplication::Current();
+        using Clock = std::chrono::steady_clock;
+        // The first record gets a turn at once: the progress dialog is painted and Abort works from the start.
+        Clock::time_point sliceEnd = Clock::now();
+        const std::int32_t total =
+            m_client->SendEngineCommand(ENG_COUNT, 0) == 0 ? m_client->RecordBuffer.RecordCount : 0;
+        std::int32_t rc = m_client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND);
+        for (std::int64_t n = 1; rc == 0 && StopFlag == 0; ++n) {
+            const FileRecord& record = m_client->RecordBuffer;
+            check.AddRecord(record.RecordNumber, std::string(FieldText(record.FileName)),
+                            std::string(FieldText(record.Location)));
+            if (Clock::now() >= sliceEnd) {
+                progress.SetCaption(std::string(FieldText(record.FileName)).c_str());
+                if (total > 0)
+                    progress.SetProgress(static_cast<int>(static_cast<double>(n) / total * 100.0));
+                if (pump)
+                    pump->PumpWaitingMessages();
+                sliceEnd = Clock::now() + kWalkSlice;
+                if (StopFlag)
+                    break;
+            }
+            rc = m_client->SendEngineCommand(ENG_NEXT, ENG_END_OF_TABLE);
+        }
+        // A walk the engine broke off (it has said why) lists nothing: its missing records would be wrong.
+        if (rc != 0 && rc != ENG_RECORD_NOT_FOUND && rc != ENG_END_OF_TABLE)
+            return;
+    }
+    // An aborted check keeps what it found among the records walked; without every record, files in KS_STORE
+    // cannot be said to lack one.
+    const bool aborted = StopFlag != 0;
+    m_findings = check.Finish(!aborted);
+    ShowFindings();
+    if (m_findings.empty() && !aborted)
+        ks::ShowMessage(m_hwnd, kNothingFound, "Catalogue Check", MB_OK | MB_ICONINFORMATION);
+}
+
+void CatalogueCheck::ShowFindings()
+{
+    const ListFill fill(m_list);
+    m_list.ClearList();
+    for (std::size_t i = 0; i < m_findings.size(); ++i) {
+        const int index = m_list.AddString(FindingLine(m_findings[i]).c_str());
+        if (index < 0)
+            break;
+        m_list.Send(LB_SETITEMDATA, index, static_cast<LPARAM>(i));
+    }
+}
+
+const Finding* CatalogueCheck::SelectedFinding(const char* wrongKindText, FindingKind kind, FindingKind other)
+{
+    const int selected = m_list.GetSelIndex();
+    const auto slot = selected < 0 ? m_findings.size() : static_cast<std::size_t>(m_list.Send(LB_GETITEMDATA, selected));
+    if (slot >= m_findings.size()) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, "Please select a line of the list.", "Error", MB_OK | MB_ICONEXCLAMATION);
+        return nullptr;
+    }
+    const Finding& finding = m_findings[slot];
+    if (finding.kind != kind && finding.kind != other) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, wrongKindText, "Error", MB_OK | MB_ICONEXCLAMATION);
+        return nullptr;
+    }
+    return &finding;
+}
+
+void CatalogueCheck::DropSelectedLine()
+{
+    // Lines keep their findings' indexes as item data: the finding stays in m_findings, only its line goes.
+    const int selected = m_list.GetSelIndex();
+    if (selected >= 0)
+        m_list.DeleteString(selected);
+}
+
+void CatalogueCheck::CmOpenRecord()
+{
+    const Finding* finding = SelectedFinding("Open Record needs a \"Missing file\" or \"Same file\" line: a file "
+                                             "without a record has no record to open.",
+                                             FindingKind::MissingFile, FindingKind::SameFile);
+    if (!finding)
+        return;
+    const KsApp* app = KsApp::Get();
+    if (app && app->RecordOpen) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd, "Sorry, You may only modify a single record at a time.", "Warning",
+                        MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (m_client)
+        PostMessageA(m_client->GetHandle(), WM_OPENRECORD, static_cast<WPARAM>(finding->recordNumber), 0);
+}
+
+void CatalogueCheck::CmFind()
+{
+    const Finding* finding = SelectedFinding("Find looks for a missing file: please select a \"Missing file\" line.",
+                                             FindingKind::MissingFile, FindingKind::MissingFile);
+    if (!finding || !m_client)
+        return;
+    const KsApp* app = KsApp::Get();
+    // The engine has one open record, and an open Record Interface owns it: a re-link here would end it.
+    if (app && app->RecordOpen) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        ks::ShowMessage(m_hwnd,
+                        "Please close the Record Interface first: while a record is open, no other record can be "
+                        "re-linked.",
+                        "Warning", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::vector<std::string> places;
+    for (int area = 1; area <= 4; ++area) {
+        char path[261]{};
+        if (GetRegistryString(kAreaSection, AreaPathName(area), path) && lstrcmpiA(path, kNoPath) != 0 && *path)
+            places.push_back(path);
+    }
+    places.push_back(StoreDirectory());
+    std::string found;
+    for (const std::string& place : places)
+        if (IsPlainFile(JoinPath(place, finding->name))) {
+            found = place;
+            break;
+        }
+    // Records keep their location without a trailing backslash, and it must fit the field whole.
+    while (found.size() > 3 && found.back() == '\\')
+        found.pop_back();
+    if (found.empty() || found.size() >= kLocationSize) {
+        const std::string text = finding->name + " was not found in the download areas or in KS_STORE.";
+        ks::ShowMessage(m_hwnd, text.c_str(), "Find", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const std::string question = finding->name + " was found in " + found + ". Link the record to it?";
+    if (ks::ShowMessage(m_hwnd, question.c_str(), "Find", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+
+    const std::int32_t number = finding->recordNumber;
+    {
+        const RecordBufferGuard keep(m_client->RecordBuffer);
+        FileRecord& record = m_client->RecordBuffer;
+        record.RecordNumber = number;
+        // The open record is ended on every way out, also after a failed ENG_OPEN.
+        bool updated = false;
+        if (m_client->SendEngineCommand(ENG_OPEN, 0) == 0) {
+            SetFieldText(record.Location, found);
+            updated = m_client->SendEngineCommand(ENG_UPDATE, 0) == 0;
+        }
+        m_client->SendEngineCommand(ENG_CLOSE, 0);
+        if (!updated)
+            return;
+    }
+    DropSelectedLine();
+    // Search windows listing the record show its new place.
+    PostMessageA(m_client->GetHandle(), WM_RECORDCHANGED, static_cast<WPARAM>(number), 0);
+}
+
+void CatalogueCheck::CmStore()
+{
+    const Finding* finding = SelectedFinding("Store needs a \"No record\" line: the other lines have a record.",
+                                             FindingKind::NoRecord, FindingKind::NoRecord);
+    if (!finding)
+        return;
+    std::string name = finding->name;
+    const std::string directory = finding->directory;
+    // The date offered is the file's last write, as the Download Interface offers it.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    std::string date;
+    if (GetFileAttributesExA(JoinPath(directory, name).c_str(), GetFileExInfoStandard, &data)) {
+        SYSTEMTIME written{};
+        FileTimeToSystemTime(&data.ftLastWriteTime, &written);
+        date = FormatDate(MakeDate(written.wDay, written.wMonth, written.wYear));
+    }
+    DataStore store(this, directory.c_str(), name.c_str(), date.c_str());
+    if (store.Execute() == IDOK)
+        DropSelectedLine();
+}
+
+void CatalogueCheck::CmHelp()
+{
+    if (const KsApp* app = KsApp::Get())
+        app->Help(m_hwnd, HELP_CONTEXT, HELP_CTX_CATALOGUE_CHECK);
+}

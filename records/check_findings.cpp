@@ -1,0 +1,110 @@
+// CheckFindings: listing each directory once, matching records to files, and the three kinds of finding.
+#include "records/check_findings.h"
+
+#include <algorithm>
+#include <utility>
+
+const char* FindingKindText(FindingKind kind)
+{
+    switch (kind) {
+    case FindingKind::MissingFile:
+        return "Missing file";
+    case FindingKind::NoRecord:
+        return "No record";
+    case FindingKind::SameFile:
+        return "Same file";
+    }
+    return "";
+}
+
+std::string FindingLine(const Finding& finding)
+{
+    return finding.name + "\t" + FindingKindText(finding.kind) + "\t" + finding.directory;
+}
+
+std::string FoldAscii(const std::string& text)
+{
+    std::string folded = text;
+    for (char& c : folded)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return folded;
+}
+
+CheckFindings::CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold)
+    : m_store(Trimmed(storeDirectory)), m_list(std::move(list)), m_fold(std::move(fold))
+{
+}
+
+std::string CheckFindings::Trimmed(const std::string& directory)
+{
+    // Records keep their location without a trailing backslash; a root such as "C:\" keeps its own.
+    std::string trimmed = directory;
+    while (trimmed.size() > 3 && (trimmed.back() == '\\' || trimmed.back() == '/'))
+        trimmed.pop_back();
+    return trimmed;
+}
+
+const std::set<std::string>& CheckFindings::FilesOf(const std::string& directory)
+{
+    const std::string key = m_fold(directory);
+    auto found = m_listed.find(key);
+    if (found != m_listed.end())
+        return found->second;
+    std::set<std::string> names;
+    if (auto listing = m_list(directory)) {
+        for (const std::string& name : *listing)
+            names.insert(m_fold(name));
+        // KS_STORE's own names are kept for the files without a record: it is not listed a second time.
+        if (key == m_fold(m_store))
+            m_storeNames = std::move(listing);
+    }
+    return m_listed.emplace(key, std::move(names)).first->second;
+}
+
+void CheckFindings::AddRecord(std::int32_t number, const std::string& fileName, const std::string& location)
+{
+    const std::string directory = Trimmed(location);
+    const std::string foldedName = m_fold(fileName);
+    const std::string separator = !directory.empty() && directory.back() == '\\' ? "" : "\\";
+    m_byPath[m_fold(directory) + separator + foldedName].push_back({number, fileName, directory});
+    if (fileName.empty() || !FilesOf(directory).count(foldedName))
+        m_missing.push_back({fileName, FindingKind::MissingFile, directory, number});
+}
+
+std::vector<Finding> CheckFindings::Finish(bool withStore)
+{
+    std::vector<Finding> findings = std::move(m_missing);
+    m_missing.clear();
+    for (const auto& [path, records] : m_byPath)
+        if (records.size() > 1)
+            for (const Recorded& r : records)
+                findings.push_back({r.name, FindingKind::SameFile, r.directory, r.number});
+    const std::string storeKey = m_fold(m_store);
+    const std::string separator = !m_store.empty() && m_store.back() == '\\' ? "" : "\\";
+    if (withStore && !m_listed.count(storeKey)) {
+        m_storeNames = m_list(m_store);
+        m_listed.emplace(storeKey, std::set<std::string>{});
+    }
+    if (withStore && m_storeNames) {
+        for (const std::string& name : *m_storeNames)
+            if (!m_byPath.count(storeKey + separator + m_fold(name)))
+                findings.push_back({name, FindingKind::NoRecord, m_store, -1});
+    }
+    // Each finding's sort key is folded once.
+    std::vector<std::pair<std::string, std::size_t>> keys;
+    keys.reserve(findings.size());
+    for (std::size_t i = 0; i < findings.size(); ++i)
+        keys.emplace_back(m_fold(findings[i].name) + '\x01' + static_cast<char>('0' + static_cast<int>(findings[i].kind)) +
+                              m_fold(findings[i].directory),
+                          i);
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first
+                                  : findings[a.second].recordNumber < findings[b.second].recordNumber;
+    });
+    std::vector<Finding> ordered;
+    ordered.reserve(findings.size());
+    for (const auto& key : keys)
+        ordered.push_back(std::move(findings[key.second]));
+    return ordered;
+}

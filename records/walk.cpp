@@ -1,0 +1,22 @@
+// WalkScope: taking and giving back what a walk borrows.
+#include "records/walk.h"
+
+#include "app/ks_app.h"
+#include "app/ks_client.h"
+
+WalkScope::WalkScope(KsClient& client, std::unique_ptr<KsAbort> progress)
+    : m_client(client), m_record(client.RecordBuffer), m_progress(std::move(progress)), m_app(KsApp::Get())
+{
+    if (m_app)
+        m_app->Searching = 1;
+    EnableWindow(m_client.GetHandle(), FALSE);
+}
+
+WalkScope::~WalkScope()
+{
+    m_progress->Destroy();
+    m_progress.reset();
+    EnableWindow(m_client.GetHandle(), TRUE);
+    if (m_app)
+        m_app->Searching = 0;
+}
