@@ -13,6 +13,7 @@
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
+#include "bench/win_bench.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
 #include "kspdx/table_log.h"
@@ -24,35 +25,10 @@ namespace {
 
 constexpr int kRecords = 100000;
 
-class ConsoleUi : public ks::UiSeam {
-public:
-    int MessageBox(HWND, const char* text, const char* caption, UINT) override
-    {
-        std::fprintf(stderr, "box: %s: %s\n", caption, text);
-        return IDOK;
-    }
-    void Beep(UINT) override {}
-};
-
 [[noreturn]] void Fail(const char* what)
 {
     std::fprintf(stderr, "check_bench: %s (error %lu)\n", what, GetLastError());
     std::exit(1);
-}
-
-double Now()
-{
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string ProgramDir()
-{
-    char self[MAX_PATH];
-    const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
-    return path.substr(0, path.rfind('\\'));
 }
 
 void WriteTable(const std::string& path, const std::string& store)
@@ -82,38 +58,32 @@ void WriteTable(const std::string& path, const std::string& store)
         Fail("cannot write the table file");
 }
 
-void SetSetting(const char* section, const char* name, const char* value)
-{
-    const std::string key = std::string("Software\\Brackenfold\\Kestrum32\\") + section;
-    RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value, lstrlenA(value) + 1);
-}
-
 }  // namespace
 
 int main()
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    ConsoleUi ui;
+    bench::ConsoleUi ui;
     ks::SetUi(&ui);
     if (FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"))
         Fail("an engine already runs in this session");
-    const std::string dir = ProgramDir();
+    const std::string dir = bench::ProgramDir();
     SetCurrentDirectoryA(dir.c_str());
     WriteTable(dir + "\\" + kspdx::kTableFileName, dir + "\\KS_STORE");
     int status = 0;
     {
-        SetSetting("Initialisation", "Setup", "OK");
-        SetSetting("Download Directorys", "Area One", "No Path");
+        bench::SetSetting("Initialisation", "Setup", "OK");
+        bench::SetSetting("Download Directorys", "Area One", "No Path");
         auto app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
         if (!app->InitInstance() || !app->Client || !app->Client->LinkReady())
             Fail("the program did not start");
         KsClient* client = app->Client;
         app->PumpWaitingMessages();
         // Command 312 opens the window; its check starts at the first dispatch, which is timed.
-        const double start = Now();
+        const double start = bench::Now();
         SendMessageA(client->GetHandle(), WM_COMMAND, MAKEWPARAM(CM_CHECK_CATALOGUE, 0), 0);
         app->PumpWaitingMessages();
-        const double seconds = Now() - start;
+        const double seconds = bench::Now() - start;
         CatalogueCheck* check = nullptr;
         for (ks::TMDIChild* child : client->GetChildren())
             if (auto* c = dynamic_cast<CheckChild*>(child))

@@ -32,27 +32,6 @@ constexpr int kRecords = 100000;
     std::exit(1);
 }
 
-double Now()
-{
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string ProgramDir()
-{
-    char self[MAX_PATH];
-    const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
-    return path.substr(0, path.rfind('\\'));
-}
-
-void SetSetting(const char* section, const char* name, const char* value)
-{
-    const std::string key = std::string("Software\\Brackenfold\\Kestrum32\\") + section;
-    RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value, lstrlenA(value) + 1);
-}
-
 // Presses Abort in the progress dialog at a set time during a walk and notes when it did.
 struct AbortPress {
     static inline double pressedAt = 0;
@@ -61,7 +40,7 @@ struct AbortPress {
         char caption[16]{};
         GetWindowTextA(hwnd, caption, sizeof caption);
         if (std::strcmp(caption, "Abort") == 0 && GetDlgItem(hwnd, IDOK)) {
-            pressedAt = Now();
+            pressedAt = bench::Now();
             SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDOK)));
         }
@@ -79,8 +58,8 @@ public:
     Bench()
     {
         // A program set up before: no greeting, no area preferences to fill in.
-        SetSetting("Initialisation", "Setup", "OK");
-        SetSetting("Download Directorys", "Area One", "No Path");
+        bench::SetSetting("Initialisation", "Setup", "OK");
+        bench::SetSetting("Download Directorys", "Area One", "No Path");
         m_app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
         if (!m_app->InitInstance() || !m_app->Client || !m_app->Client->LinkReady())
             Fail("the program did not start");
@@ -102,10 +81,10 @@ public:
     // Presses Search and returns the seconds until the walk has returned.
     double Search()
     {
-        const double start = Now();
+        const double start = bench::Now();
         SendMessageA(m_search->GetHandle(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_GO, BN_CLICKED),
                      reinterpret_cast<LPARAM>(m_search->GetItem(IDC_SEARCH_GO)));
-        return Now() - start;
+        return bench::Now() - start;
     }
     int Lines() const { return static_cast<int>(SendDlgItemMessageA(m_search->GetHandle(), IDC_SEARCH_RESULTS,
                                                                       LB_GETCOUNT, 0, 0)); }
@@ -124,18 +103,18 @@ public:
     double AbortLatencyMs(double delaySeconds)
     {
         AbortPress::pressedAt = 0;
-        const double due = Now() + delaySeconds;
+        const double due = bench::Now() + delaySeconds;
         SetTimer(nullptr, 0, static_cast<UINT>(delaySeconds * 1000), &AbortPress::OnTimer);
         Search();
         if (AbortPress::pressedAt == 0)
             Fail("Abort was never pressed");
-        return (Now() - due) * 1000;
+        return (bench::Now() - due) * 1000;
     }
     double RefreshMs(std::int32_t recordNumber)
     {
-        const double start = Now();
+        const double start = bench::Now();
         SendMessageA(m_child->GetHandle(), WM_REFRESHRECORD, static_cast<WPARAM>(recordNumber), 0);
-        return (Now() - start) * 1000;
+        return (bench::Now() - start) * 1000;
     }
 
 private:
@@ -154,7 +133,7 @@ int main()
     ks::SetUi(&ui);
     if (FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"))
         Fail("an engine already runs in this session");
-    const std::string dir = ProgramDir();
+    const std::string dir = bench::ProgramDir();
     SetCurrentDirectoryA(dir.c_str());
     if (!bench::WriteTypicalTable(dir + "\\" + kspdx::kTableFileName, kRecords))
         Fail("cannot write the table file");

@@ -40,6 +40,30 @@ private:
     LARGE_INTEGER m_start;
 };
 
+// Seconds on the performance counter.
+inline double Now()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The folder this program runs from: laid out as the program's own for the benchmarks of its windows.
+inline std::string ProgramDir()
+{
+    char self[MAX_PATH];
+    const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+    return path.substr(0, path.rfind('\\'));
+}
+
+// A setting as the program keeps it: a program set up before shows no greeting and no area preferences.
+inline void SetSetting(const char* section, const char* name, const char* value)
+{
+    const std::string key = std::string("Software\\Brackenfold\\Kestrum32\\") + section;
+    RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value, lstrlenA(value) + 1);
+}
+
 // Writes the table file the engine would have written after that many adds of typical records, through its own
 // entry codec: seconds instead of the half minute that as many durable adds take. False when it could not.
 inline bool WriteTypicalTable(const std::string& path, int records)

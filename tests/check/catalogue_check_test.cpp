@@ -15,6 +15,7 @@
 #include "records/catalogue_check.h"
 #include "records/check_child.h"
 #include "resources/resource_ids.h"
+#include "tests/support/during_walk.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
@@ -34,39 +35,7 @@ std::string Contents(const std::string& path)
     return in ? std::string((std::istreambuf_iterator<char>(in)), {}) : "(none)";
 }
 
-// Runs a probe at the next turn the walk gives the message queue.
-class DuringWalk {
-public:
-    explicit DuringWalk(std::function<void()> probe) : m_probe(std::move(probe))
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "KsCheckTestDuringWalk";
-        RegisterClassA(&wc);
-        m_hwnd = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
-        PostMessageA(m_hwnd, WM_APP, 0, 0);
-    }
-    ~DuringWalk() { DestroyWindow(m_hwnd); }
-    int runs = 0;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_NCCREATE)
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        if (msg == WM_APP) {
-            auto* self = reinterpret_cast<DuringWalk*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-            ++self->runs;
-            self->m_probe();
-            return 0;
-        }
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    std::function<void()> m_probe;
-    HWND m_hwnd;
-};
+using ks_test::DuringWalk;
 
 class CheckTest : public ::testing::Test {
 protected:

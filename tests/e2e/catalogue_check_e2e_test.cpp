@@ -19,27 +19,7 @@ using namespace std::chrono_literals;
 using ks_test::Eventually;
 using ks_test::Program;
 
-HWND ChildTitled(HWND main, const char* title)
-{
-    struct Search {
-        const char* title;
-        HWND found;
-    } search{title, nullptr};
-    EnumChildWindows(
-        main,
-        [](HWND hwnd, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            char text[128]{};
-            GetWindowTextA(hwnd, text, sizeof text);
-            if (std::strcmp(text, s->title) == 0) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+using ks_test::FindChildByTitle;
 
 TEST(CatalogueCheckEndToEnd, AMissingFileAndAFileWithoutARecordAreExactlyTheLinesShown)
 {
@@ -79,7 +59,7 @@ TEST(CatalogueCheckEndToEnd, AMissingFileAndAFileWithoutARecordAreExactlyTheLine
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(CM_CHECK_CATALOGUE, 0), 0);
 
     HWND child = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (child = ChildTitled(main, "Catalogue Check")) != nullptr; }, 20s));
+    ASSERT_TRUE(Eventually([&] { return (child = FindChildByTitle(main, "Catalogue Check")) != nullptr; }, 20s));
     HWND list = nullptr;
     ASSERT_TRUE(Eventually(
         [&] {

@@ -1,5 +1,6 @@
 // The Search Interface: the walk over the catalogue with its progress dialog and Abort, the date range,
 // Details and double-click, refreshing a changed or deleted record's line, Clear and Help.
+#include "tests/support/during_walk.h"
 #include "tests/search/search_fixture.h"
 
 #include <functional>
@@ -12,40 +13,7 @@ using ks_test::kNoRecords;
 using ks_test::SearchTest;
 using ks_test::Shown;
 
-// Runs a probe inside the next walk: posted before a search, its message is dispatched at the walk's first
-// turn at the message queue, which comes after the first record.
-class DuringWalk {
-public:
-    explicit DuringWalk(std::function<void()> probe) : m_probe(std::move(probe))
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "KsSearchTestDuringWalk";
-        RegisterClassA(&wc);
-        m_hwnd = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
-        PostMessageA(m_hwnd, WM_APP, 0, 0);
-    }
-    ~DuringWalk() { DestroyWindow(m_hwnd); }
-    int runs = 0;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_NCCREATE)
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        if (msg == WM_APP) {
-            auto* self = reinterpret_cast<DuringWalk*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-            ++self->runs;
-            self->m_probe();
-            return 0;
-        }
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    std::function<void()> m_probe;
-    HWND m_hwnd;
-};
+using ks_test::DuringWalk;
 
 // Presses Abort in this thread's progress dialog; returns how many it found.
 int PressAbort()
