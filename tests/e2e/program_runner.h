@@ -198,4 +198,22 @@ inline HWND OpenDownloadInterface(HWND main)
     return manage;
 }
 
+// The program started from its folder (its settings already made) with a Download Interface open; the handles
+// are null where a step did not come.
+struct ProgramWithDownloads {
+    explicit ProgramWithDownloads(const ProgramFolder& folder) : program(folder.Exe(), folder.ProgramDir())
+    {
+        if (program.Started())
+            main = WaitForWindow("Filewarden (For Windows 95)", std::chrono::seconds(20));
+        if (main)
+            manage = OpenDownloadInterface(main);
+        if (manage)
+            list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
+    }
+    Program program;
+    HWND main = nullptr;
+    HWND manage = nullptr;
+    HWND list = nullptr;
+};
+
 }  // namespace ks_test

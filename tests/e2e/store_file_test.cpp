@@ -42,14 +42,12 @@ TEST(StoreFileEndToEnd, AStoredFileIsInTheStoreAndItsRecordHoldsWhatWasTyped)
     std::ofstream(area + "\\NEWS.TXT", std::ios::binary) << "news of the day";
 
     ks_test::SetOnlyAreaOne(area);
-    Program program(folder.Exe(), folder.ProgramDir());
-    ASSERT_TRUE(program.Started());
-    HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
-    ASSERT_NE(main, nullptr);
-
-    HWND manage = ks_test::OpenDownloadInterface(main);
-    ASSERT_NE(manage, nullptr);
-    HWND list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
+    ks_test::ProgramWithDownloads run(folder);
+    ASSERT_NE(run.list, nullptr);
+    const Program& program = run.program;
+    HWND main = run.main;
+    HWND manage = run.manage;
+    HWND list = run.list;
     ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10s));
     EXPECT_EQ(ListText(list, 0), L"NEWS.TXT");
 
@@ -113,13 +111,12 @@ TEST(StoreFileEndToEnd, ATypedPathIsRefusedAndAFileNamedOutsideTheCodePageIsStor
     CloseHandle(file);
 
     ks_test::SetOnlyAreaOne(area);
-    Program program(folder.Exe(), folder.ProgramDir());
-    ASSERT_TRUE(program.Started());
-    HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
-    ASSERT_NE(main, nullptr);
-    HWND manage = ks_test::OpenDownloadInterface(main);
-    ASSERT_NE(manage, nullptr);
-    HWND list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
+    ks_test::ProgramWithDownloads run(folder);
+    ASSERT_NE(run.list, nullptr);
+    const Program& program = run.program;
+    HWND main = run.main;
+    HWND manage = run.manage;
+    HWND list = run.list;
     ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; }, 10s));
     const int news = ListText(list, 0) == L"NEWS.TXT" ? 0 : 1;
     const std::wstring shortLine = ListText(list, 1 - news);

@@ -31,13 +31,12 @@ TEST(ExamineEndToEnd, AnUnpackingProgramsFilesAreOfferedAndTheDownloadStaysAsItW
     const std::string original = ks_test::ReadFileText(area + "\\SETUP.EXE");
 
     ks_test::SetOnlyAreaOne(area);
-    Program program(folder.Exe(), folder.ProgramDir());
-    ASSERT_TRUE(program.Started());
-    HWND main = ks_test::WaitForWindow("Filewarden (For Windows 95)", 20s);
-    ASSERT_NE(main, nullptr);
-    HWND manage = ks_test::OpenDownloadInterface(main);
-    ASSERT_NE(manage, nullptr);
-    HWND list = GetDlgItem(manage, IDC_DOWNLOAD_FILES);
+    ks_test::ProgramWithDownloads run(folder);
+    ASSERT_NE(run.list, nullptr);
+    const Program& program = run.program;
+    HWND main = run.main;
+    HWND manage = run.manage;
+    HWND list = run.list;
     ASSERT_TRUE(Eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10s));
 
     PostMessageA(manage, WM_COMMAND, MAKEWPARAM(IDC_DOWNLOAD_EXAMINE, BN_CLICKED),
