@@ -14,6 +14,7 @@
 #include "records/rec_child.h"
 #include "records/srch_child.h"
 #include "engine/engine_errors.h"
+#include "engine/record_batch.h"
 #include "framework/ui.h"
 #include "kscf/kscf.h"
 #include "resources/resource_ids.h"
@@ -26,6 +27,8 @@ constexpr UINT WM_KS_STARTUP = WM_APP + 0x10;
 
 // "Table is corrupted": the engine's answer for a damaged table, which a repair can mend.
 constexpr std::int32_t kTableDamaged = 6;
+// "General System error": a batch of records that does not hold what its reply says.
+constexpr std::int32_t kBatchDamaged = 126;
 
 constexpr char kNoAreasText[] =
     "You donot seem to have any Directory Preferences set up in the Registry for your Download Areas. You will now "
@@ -123,19 +126,49 @@ KsClient* KsClient::Of(const ks::TWindow& childDialog)
 std::int32_t KsClient::SendEngineCommand(std::int32_t command, std::int32_t expected)
 {
     FileRecord transfer = RecordBuffer;
+    ++m_commandsSent;
     const std::int32_t result = m_linkReady ? m_link.Transact(command, transfer) : ENG_NOT_DELIVERED;
-    if (result == ENG_NOT_DELIVERED && !m_link.Ready()) {
-        // Once down, the link stays down: later commands (the closing ENG_SHUTDOWN too) are not sent.
-        const bool firstFailure = m_linkReady;
-        m_linkReady = false;
-        if (firstFailure) {
-            ks::ShowMessage(m_hwnd, "Could not send data to Engine Interface.", "Engine Offline",
-                            MB_OK | MB_ICONWARNING);
-            PostQuitMessage(-1);
-        }
+    if (!Delivered(result))
+        return ENG_NOT_DELIVERED;
+    RecordBuffer = transfer;
+    return Reported(result, expected);
+}
+
+std::int32_t KsClient::SendEngineBatch(std::int32_t after, std::int32_t most, std::vector<std::uint8_t>& batch)
+{
+    FileRecord request{};
+    request.RecordNumber = after;
+    request.RecordCount = most;
+    ++m_commandsSent;
+    std::int32_t result = m_linkReady ? m_link.Transact(ENG_NEXT_BATCH, request, batch) : ENG_NOT_DELIVERED;
+    if (!Delivered(result)) {
+        batch.clear();
         return ENG_NOT_DELIVERED;
     }
-    RecordBuffer = transfer;
+    // A reply that does not hold what it says is an engine fault, shown as one: the walk ends.
+    if (result == 0 && !BatchAnswers(batch, after, most, request.RecordCount, request.RecordNumber))
+        result = kBatchDamaged;
+    if (result != 0)
+        batch.clear();
+    return Reported(result, ENG_END_OF_TABLE);
+}
+
+bool KsClient::Delivered(std::int32_t result)
+{
+    if (result != ENG_NOT_DELIVERED || m_link.Ready())
+        return true;
+    // Once down, the link stays down: later commands (the closing ENG_SHUTDOWN too) are not sent.
+    const bool firstFailure = m_linkReady;
+    m_linkReady = false;
+    if (firstFailure) {
+        ks::ShowMessage(m_hwnd, "Could not send data to Engine Interface.", "Engine Offline", MB_OK | MB_ICONWARNING);
+        PostQuitMessage(-1);
+    }
+    return false;
+}
+
+std::int32_t KsClient::Reported(std::int32_t result, std::int32_t expected)
+{
     if (result != 0 && result != expected) {
         ks::Beep(MB_ICONEXCLAMATION);
         ks::ShowMessage(m_hwnd, EngineErrorText(result), "Paradox Error", MB_OK | MB_ICONSTOP);

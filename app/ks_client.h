@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/engine_link.h"
 #include "engine/file_record.h"
@@ -27,6 +28,13 @@ public:
     // in a "Paradox Error" box; an undeliverable command shows "Engine Offline", asks the program to quit
     // with -1 and returns 203 with RecordBuffer as the caller left it.
     std::int32_t SendEngineCommand(std::int32_t command, std::int32_t expected);
+    // Sends ENG_NEXT_BATCH for the records numbered above after, at most most of them (0: as many as one reply
+    // holds), and puts the reply's batch area into batch (engine/record_batch.h; empty unless the result is 0).
+    // Results and boxes as SendEngineCommand, with 101 ("End of table") expected. RecordBuffer is neither sent
+    // nor changed: walkers leave the shared record alone.
+    std::int32_t SendEngineBatch(std::int32_t after, std::int32_t most, std::vector<std::uint8_t>& batch);
+    // How many commands were sent so far: when it has not moved, no window can have changed a record.
+    std::uint64_t CommandsSent() const { return m_commandsSent; }
 
     // The client's menu commands (child windows, preferences); the framework's own follow.
     bool OnCommand(UINT id, UINT notify, HWND control) override;
@@ -44,6 +52,10 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // False (after the "Engine Offline" box the first time) when the command could not be delivered.
+    bool Delivered(std::int32_t result);
+    // Shows the "Paradox Error" box for a result other than 0 and expected; returns result.
+    std::int32_t Reported(std::int32_t result, std::int32_t expected);
     void FirstRunAreaCheck();
     // The box text for an engine that could not open its table: the table file and the reason.
     std::string TableRefusedText(std::int32_t code) const;
@@ -70,6 +82,7 @@ private:
 
     EngineLink m_link;
     bool m_linkReady = false;
+    std::uint64_t m_commandsSent = 0;
     bool m_repairDeclined = false;  // the user said No to the repair, or was told it failed
     std::unique_ptr<Splash> m_splash;
 };

@@ -9,6 +9,7 @@
 #include "app/ks_app.h"
 #include "app/ks_client.h"
 #include "engine/convert_status.h"
+#include "engine/record_walk.h"
 #include "framework/file_dialog.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
@@ -177,27 +178,24 @@ void KsClient::ConvertVersion1()
     status->ShowItem("");
     status->Show("Updating Database records:", "");
     // The walk keeps its record to itself: the messages let other windows use RecordBuffer in between.
-    FileRecord current = RecordBuffer;
-    const auto send = [&](std::int32_t command, std::int32_t expected) {
-        RecordBuffer = current;
-        const std::int32_t result = SendEngineCommand(command, expected);
-        current = RecordBuffer;
-        return result;
-    };
-    for (std::int32_t result = send(ENG_FIRST, ENG_RECORD_NOT_FOUND); result == 0;
-         result = send(ENG_NEXT, ENG_END_OF_TABLE)) {
+    RecordWalk walk(*this);
+    FileRecord current{};
+    while (walk.Next(current)) {
         const std::string name(FieldText(current.FileName));
         if (lstrcmpiA(std::string(FieldText(current.Location)).c_str(), oldStore.c_str()) != 0 ||
             leftBehind.count(name))
             continue;
         status->ShowItem(name.c_str());
         SetFieldText(current.Location, newStore);
-        if (send(ENG_UPDATE_CURRENT, 0) != 0) {
-            // The engine has said why; a conversion that could not finish is not reported as successful.
+        const std::int32_t result = walk.UpdateCurrent(current);
+        // The engine has said why; a conversion that could not finish is not reported as successful. A record
+        // deleted meanwhile has nothing left to point elsewhere.
+        if (result != 0 && result != ENG_RECORD_NOT_FOUND)
             return;
-        }
         Pump();
     }
+    if (walk.Failed())
+        return;
 
     status.Close();
     ks::ShowMessage(m_hwnd, "Conversion Successful", "Finished Converting", MB_OK | MB_ICONINFORMATION);

@@ -1,6 +1,7 @@
 // EngineLink: finding or starting the engine, and the request/reply exchange over the shared block.
 #include "engine/engine_link.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -213,6 +214,16 @@ bool EngineLink::EngineAlive() const
 
 std::int32_t EngineLink::Transact(std::int32_t command, FileRecord& record)
 {
+    return Exchange(command, record, nullptr);
+}
+
+std::int32_t EngineLink::Transact(std::int32_t command, FileRecord& record, std::vector<std::uint8_t>& batch)
+{
+    return Exchange(command, record, &batch);
+}
+
+std::int32_t EngineLink::Exchange(std::int32_t command, FileRecord& record, std::vector<std::uint8_t>* batch)
+{
     if (!m_block || !AliveRecently()) {
         Disconnect();
         return ENG_NOT_DELIVERED;
@@ -234,6 +245,11 @@ std::int32_t EngineLink::Transact(std::int32_t command, FileRecord& record)
         return ENG_NOT_DELIVERED;
     }
     std::memcpy(&record, m_block->reply, kFileRecordSize);
+    if (batch) {
+        // Copied out at once: the next command, from whichever window, fills the area anew.
+        const std::size_t size = std::min<std::size_t>(m_block->batchBytes, kslink::kBatchAreaSize);
+        batch->assign(m_block->batch, m_block->batch + size);
+    }
     return m_block->result;
 }
 

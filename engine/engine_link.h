@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/file_record.h"
 #include "engine/link_protocol.h"
@@ -44,6 +45,9 @@ public:
     // command could not be delivered (engine window gone, process ended or not answering): record is then
     // unchanged and the link stays down.
     std::int32_t Transact(std::int32_t command, FileRecord& record);
+    // The same, with the batch area of the reply copied into batch (empty for commands that fill none);
+    // batch is left alone when the command could not be delivered.
+    std::int32_t Transact(std::int32_t command, FileRecord& record, std::vector<std::uint8_t>& batch);
 
     static constexpr DWORD kWindowWaitMs = 15000;
     static constexpr DWORD kRepairWaitMs = 300000;
@@ -55,6 +59,7 @@ public:
     void SetHungLimit(DWORD ms) { m_hungMs = ms; }
 
 private:
+    std::int32_t Exchange(std::int32_t command, FileRecord& record, std::vector<std::uint8_t>* batch);
     bool Connect(HWND window);
     // Starts the engine program with arguments; the table path is taken from where the system found it.
     bool Spawn(const char* arguments, PROCESS_INFORMATION& pi, HANDLE output = nullptr);

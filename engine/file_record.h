@@ -67,6 +67,8 @@ inline constexpr std::int32_t ENG_CLOSE = 112;
 inline constexpr std::int32_t ENG_DELETE = 113;
 inline constexpr std::int32_t ENG_UPDATE = 114;
 inline constexpr std::int32_t ENG_FIND_NAME_OPEN = 115;
+// Many records in one reply, for walks (engine/link_protocol.h).
+inline constexpr std::int32_t ENG_NEXT_BATCH = 116;
 
 // Result codes every caller knows; the engine's other error codes come with their texts.
 inline constexpr std::int32_t ENG_OK = 0;

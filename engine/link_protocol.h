@@ -20,6 +20,19 @@
 // for the new one, and the late reply never overwrites the new request's record.
 // A flag is set before its owner re-checks the sequence and sleeps; the other side reads it after moving the
 // sequence. Sequentially consistent atomics make that pair safe: one side always sees the other.
+//
+// Walks: ENG_NEXT_BATCH (116, expected 101) carries many records in one reply, in a batch area of its own
+// beside the reply record, so a walk pays one round trip per batch rather than one per record.
+//   request: RecordNumber: the walk goes on with the first record numbered above it (0: from the start);
+//            RecordCount: at most this many records (0: as many as the area holds).
+//   reply:   0 and the records in table order in the batch area (engine/record_batch.h), batchBytes long;
+//            RecordCount how many, RecordNumber the last one's number (the next request's start); the last
+//            one becomes the current record, as after that many ENG_NEXT, so ENG_NEXT and
+//            ENG_UPDATE_CURRENT go on from there. 101 when no record is numbered above RecordNumber.
+// The position travels with each request, so a record deleted between two requests is simply not there
+// and one changed is given as it is now; ENG_FIRST and ENG_NEXT keep their meaning for any caller.
+// A batch of typical records (about 320 bytes of text each) holds some 3,000 of them.
+//
 // An engine answering ENG_SHUTDOWN sets closed before its reply; its window lingers a moment after that, and a
 // program starting then must not take it for a working engine: it waits for that window to go and starts anew.
 //
@@ -29,6 +42,7 @@
 // standard output and ends with 0, or with kTableRefusedExit plus the result code when it could not.
 #pragma once
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -36,6 +50,9 @@
 #include "engine/file_record.h"
 
 namespace kslink {
+
+// The batch area of ENG_NEXT_BATCH's replies.
+inline constexpr std::size_t kBatchAreaSize = std::size_t{1} << 20;
 
 struct LinkBlock {
     std::uint32_t magic;
@@ -51,11 +68,13 @@ struct LinkBlock {
     unsigned char request[kFileRecordSize];
     std::int32_t result;
     unsigned char reply[kFileRecordSize];
+    std::uint32_t batchBytes;  // the part of batch the reply filled; 0 for every command but ENG_NEXT_BATCH
+    unsigned char batch[kBatchAreaSize];
 };
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
 inline constexpr std::uint32_t kMagic = 0x4B534C4Bu;  // "KLSK"
-inline constexpr std::uint32_t kVersion = 3;
+inline constexpr std::uint32_t kVersion = 4;
 
 // Names of the shared objects, made unique per engine process.
 inline std::string ObjectName(const char* kind, std::uint32_t enginePid)

@@ -3,6 +3,9 @@
 
 #include "kspdx/engine_results.h"
 
+
+#include <cstdint>
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <utility>
@@ -23,7 +26,7 @@ RecordTexts TextsOf(const FileRecord& record)
 
 EngineCore::EngineCore(CaseFold fold) : m_store(fold) {}
 
-std::int32_t EngineCore::Open(std::unique_ptr<TableFile> file)
+std::int32_t EngineCore::Open(std::unique_ptr<TableFile> file, std::unique_ptr<TableSite> site)
 {
     try {
         const LoadResult loaded = LoadTable(*file, m_store);
@@ -34,6 +37,10 @@ std::int32_t EngineCore::Open(std::unique_ptr<TableFile> file)
         return kResultOutOfMemory;
     }
     m_file = std::move(file);
+    m_site = std::move(site);
+    m_loaded = true;
+    // A table written by an engine that did not compact, or replayed with many changes, is made small now.
+    CompactWhenLarge();
     return 0;
 }
 
@@ -41,12 +48,20 @@ std::int32_t EngineCore::OpenPath(const std::string& path)
 {
     IoStatus status = IoStatus::kFailed;
     std::unique_ptr<TableFile> file = OpenTableFile(path, status);
-    return file ? Open(std::move(file)) : ResultFor(status);
+    return file ? Open(std::move(file), OpenTableSite(path)) : ResultFor(status);
 }
 
 std::int32_t EngineCore::Execute(std::int32_t command, FileRecord& record)
 {
-    if (!m_file)
+    std::size_t unused = 0;
+    return Execute(command, record, {}, unused);
+}
+
+std::int32_t EngineCore::Execute(std::int32_t command, FileRecord& record, std::span<std::uint8_t> batchArea,
+                                 std::size_t& batchUsed)
+{
+    batchUsed = 0;
+    if (!m_loaded || m_shutDown)
         return kResultNotInitialized;
     try {
         switch (command) {
@@ -60,6 +75,8 @@ std::int32_t EngineCore::Execute(std::int32_t command, FileRecord& record)
             return First(record);
         case ENG_NEXT:
             return Next(record);
+        case ENG_NEXT_BATCH:
+            return NextBatch(record, batchArea, batchUsed);
         case ENG_READ:
             return Read(record);
         case ENG_FIND_NAME:
@@ -112,6 +129,31 @@ std::int32_t EngineCore::Next(FileRecord& record)
     m_currentDeleted = false;
     m_next = slot + 1;
     m_store.CopyOut(slot, record);
+    return 0;
+}
+
+std::int32_t EngineCore::NextBatch(FileRecord& record, std::span<std::uint8_t> area, std::size_t& used)
+{
+    const std::size_t most = record.RecordCount > 0 ? static_cast<std::size_t>(record.RecordCount) : SIZE_MAX;
+    std::size_t count = 0;
+    std::size_t last = RecordStore::kNoSlot;
+    for (std::size_t slot = m_store.NextLive(m_store.After(record.RecordNumber));
+         slot != RecordStore::kNoSlot && count < most; slot = m_store.NextLive(slot + 1)) {
+        if (!m_store.AppendBatchEntry(slot, area, used))
+            break;
+        last = slot;
+        ++count;
+    }
+    if (count == 0) {
+        used = 0;
+        return m_store.NextLive(m_store.After(record.RecordNumber)) == RecordStore::kNoSlot ? ENG_END_OF_TABLE
+                                                                                           : kResultBufferTooSmall;
+    }
+    m_current = last;
+    m_currentDeleted = false;
+    m_next = last + 1;
+    record.RecordCount = static_cast<std::int32_t>(count);
+    record.RecordNumber = m_store.NumberAt(last);
     return 0;
 }
 
@@ -186,6 +228,7 @@ std::int32_t EngineCore::Delete()
         std::size_t* const positions[] = {&m_current, &m_next};
         m_store.Compact(positions);
     }
+    CompactWhenLarge();
     return 0;
 }
 
@@ -204,6 +247,7 @@ std::int32_t EngineCore::WriteRecord(std::int32_t number, std::size_t slot, File
         m_store.CommitUpdate(slot, pending);
     }
     m_store.CopyOut(slot, record);
+    CompactWhenLarge();
     return 0;
 }
 
@@ -274,13 +318,58 @@ std::int32_t EngineCore::ImportVersion1()
     }
     for (std::size_t i = 0; i < pending.size(); ++i)
         m_store.CommitAdd(first + 1 + static_cast<std::int32_t>(i), pending[i]);
+    CompactWhenLarge();
     return 0;
+}
+
+std::uint64_t EngineCore::CompactSize() const { return CompactTableSize(m_store); }
+
+void EngineCore::CompactWhenLarge()
+{
+    try {
+        const std::uint64_t size = m_file ? m_file->Size() : 0;
+        const std::uint64_t compact = CompactTableSize(m_store);
+        if (m_site && !m_writesFailed && size >= m_compactRetryAt && size > compact + m_compactSlack &&
+            static_cast<double>(size) > m_compactFactor * static_cast<double>(compact)) {
+            if (CompactTable())
+                ++m_compactions;
+            else
+                m_compactRetryAt = size + std::max<std::uint64_t>(compact / 2, m_compactSlack);
+        }
+        if (m_store.ShouldCompactTexts())
+            m_store.CompactTexts();
+    } catch (const std::bad_alloc&) {
+        // Compacting needs room for a while; without it everything stays as it was.
+    }
+}
+
+bool EngineCore::CompactTable()
+{
+    IoStatus status = IoStatus::kFailed;
+    std::unique_ptr<TableFile> fresh = m_site->CreateBeside(status);
+    if (!fresh)
+        return false;
+    try {
+        status = WriteCompactTable(m_store, *fresh);
+    } catch (const std::bad_alloc&) {
+        status = IoStatus::kFailed;
+    }
+    if (status != IoStatus::kOk) {
+        m_site->Discard(std::move(fresh));
+        return false;
+    }
+    m_file = m_site->Replace(std::move(m_file), std::move(fresh), status);
+    // Without its file the engine answers from memory and refuses changes, as after a write it could not undo.
+    if (!m_file)
+        m_writesFailed = true;
+    return m_file && status == IoStatus::kOk;
 }
 
 std::int32_t EngineCore::Shutdown()
 {
     // Every change was flushed when it was acknowledged; closing the file is all that is left.
     m_file.reset();
+    m_site.reset();
     m_shutDown = true;
     return 0;
 }

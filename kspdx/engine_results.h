@@ -17,6 +17,7 @@ inline constexpr std::int32_t kResultNotInitialized = 78;      // "Engine not in
 inline constexpr std::int32_t kResultFatal = 79;               // "Previous fatal error; cannot proceed"
 inline constexpr std::int32_t kResultUnknownVersion = 92;      // "Can't handle version number encountered"
 inline constexpr std::int32_t kResultInvalidHandle = 104;      // "Invalid record handle": no open or current record
+inline constexpr std::int32_t kResultBufferTooSmall = 117;     // "Buffer is too small for result": no room for a record
 inline constexpr std::int32_t kResultTableLocked = 119;        // "Table is locked": another engine holds it
 inline constexpr std::int32_t kResultTableNotFound = 120;      // "Table was not found": no importable old table
 inline constexpr std::int32_t kResultSystemError = 126;        // "General System error": any other I/O failure

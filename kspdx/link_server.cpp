@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <new>
+#include <span>
 
 namespace kspdx {
 
@@ -102,9 +103,11 @@ void LinkServer::Serve()
             continue;
         last = seq;
         m_block->heartbeat.fetch_add(1);
-        const std::int32_t result = m_core.Execute(command, record);
+        std::size_t batchBytes = 0;
+        const std::int32_t result = m_core.Execute(command, record, std::span(m_block->batch), batchBytes);
         std::memcpy(m_block->reply, &record, kFileRecordSize);
         m_block->result = result;
+        m_block->batchBytes = static_cast<std::uint32_t>(batchBytes);
         if (m_core.ShutDown())
             m_block->closed.store(1);
         m_block->replySeq.store(seq);

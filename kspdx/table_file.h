@@ -40,4 +40,29 @@ public:
 // anywhere holds it. Returns null with the reason in status when it cannot.
 std::unique_ptr<TableFile> OpenTableFile(const std::string& path, IoStatus& status);
 
+// The table's place on the disk, for rewriting the table whole: a new file is written beside it and then put in
+// its place in one step, so that at every moment one complete table lies under the table's name.
+class TableSite {
+public:
+    TableSite() = default;
+    TableSite(const TableSite&) = delete;
+    TableSite& operator=(const TableSite&) = delete;
+    virtual ~TableSite() = default;
+
+    // A new, empty file beside the table, held as the table is; one left there by an earlier attempt is
+    // replaced. Null with the reason in status when it cannot be made.
+    virtual std::unique_ptr<TableFile> CreateBeside(IoStatus& status) = 0;
+    // Puts fresh (made by CreateBeside, written and flushed) in the table's place in one step; both files are
+    // closed for it. Returns the table now under the table's name, held again: fresh's contents on success; the
+    // old table on failure (status then says why, and fresh is removed). Null when not even that could be
+    // opened again.
+    virtual std::unique_ptr<TableFile> Replace(std::unique_ptr<TableFile> table, std::unique_ptr<TableFile> fresh,
+                                               IoStatus& status) = 0;
+    // Closes and removes a file made by CreateBeside that is not wanted after all.
+    virtual void Discard(std::unique_ptr<TableFile> fresh) = 0;
+};
+
+// The site of the table at path; the file beside it is path + ".compact".
+std::unique_ptr<TableSite> OpenTableSite(const std::string& path);
+
 }  // namespace kspdx

@@ -448,6 +448,31 @@ private:
 
 }  // namespace
 
+std::uint64_t CompactTableSize(const RecordStore& store)
+{
+    // A put's frame, tag, number and six text lengths, then the texts.
+    constexpr std::uint64_t kPutOverhead = kFrameSize + 1 + 4 + 2 * kTextFieldCount;
+    return kHeaderSize + store.LiveCount() * kPutOverhead + store.LiveTextLength();
+}
+
+IoStatus WriteCompactTable(const RecordStore& store, TableFile& fresh)
+{
+    BatchWriter out(fresh);
+    out.Add(EncodeHeader());
+    EntryBuilder builder;
+    std::int32_t last = 0;
+    for (std::size_t slot = store.NextLive(0); slot != RecordStore::kNoSlot; slot = store.NextLive(slot + 1)) {
+        last = store.NumberAt(slot);
+        out.Add(builder.Put(last, store.TextsAt(slot)));
+    }
+    if (store.HighestNumber() > last) {
+        // The highest number went to a record since deleted: record that it was given.
+        out.Add(builder.Put(store.HighestNumber(), RecordTexts{}));
+        out.Add(builder.Delete(store.HighestNumber()));
+    }
+    return out.Finish();
+}
+
 RepairReport RepairTable(TableFile& damaged, TableFile& fresh)
 {
     const std::uint64_t size = damaged.Size();
@@ -512,8 +537,7 @@ RepairReport RepairTable(TableFile& damaged, TableFile& fresh)
     salvage.importPuts.clear();
 
     BatchWriter out(fresh);
-    const auto header = EncodeHeader();
-    out.Add(header);
+    out.Add(EncodeHeader());
     EntryBuilder builder;
     for (const auto& [number, texts] : salvage.records) {
         RecordTexts views;

@@ -39,8 +39,12 @@
 // survives), intact deletes remove theirs, and the new table holds one put per record in number order; when
 // the highest number ever given belongs to a deleted record, a put and a delete of it keep it from reuse.
 //
-// The log is not compacted: it grows by one entry per change, and an update rewrites only that record's texts,
-// so even a catalogue edited for years stays a small multiple of its live size.
+// Compaction: the log grows by one entry per change, so a catalogue edited for years would hold many times its
+// live records. When the file has grown well past the size a table of just the live records takes, the engine
+// writes that table (the same form as a repair writes: one put per record in number order, and a put and a
+// delete of the highest number when its record is gone) into a new file beside the old one, flushes it, and
+// puts it in the old one's place in one step (TableSite::Replace). A crash before that step leaves the old
+// table whole (the half-written file beside it is replaced at the next attempt), one after it the new one.
 #pragma once
 
 #include "kspdx/record_store.h"
@@ -119,6 +123,12 @@ struct RepairReport {
 
 // Writes into fresh (empty) a new table holding every record the damaged file still gives; damaged is only read.
 RepairReport RepairTable(TableFile& damaged, TableFile& fresh);
+
+// The bytes a table of just the store's live records takes (as WriteCompactTable writes it, give or take the
+// two entries that keep a deleted highest number).
+std::uint64_t CompactTableSize(const RecordStore& store);
+// Writes into fresh (empty) a table of the store's live records and flushes it.
+IoStatus WriteCompactTable(const RecordStore& store, TableFile& fresh);
 
 // Fills an empty store from the file, first writing the header into a new (empty) file, and cuts a torn tail
 // away durably. The file is left as it was when the result is not 0, apart from I/O failures while cutting.

@@ -10,6 +10,7 @@
 #include "controls/calendar_date.h"
 #include "controls/date_text.h"
 #include "download/area_settings.h"
+#include "engine/record_walk.h"
 #include "download/data_store.h"
 #include "download/file_moves.h"
 #include "framework/handles.h"
@@ -162,9 +163,9 @@ void CatalogueCheck::RunCheck()
         Clock::time_point sliceEnd = Clock::now();
         const std::int32_t total =
             m_client->SendEngineCommand(ENG_COUNT, 0) == 0 ? m_client->RecordBuffer.RecordCount : 0;
-        std::int32_t rc = m_client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND);
-        for (std::int64_t n = 1; rc == 0 && StopFlag == 0; ++n) {
-            const FileRecord& record = m_client->RecordBuffer;
+        RecordWalk walk(*m_client);
+        FileRecord record{};
+        for (std::int64_t n = 1; StopFlag == 0 && walk.Next(record); ++n) {
             check.AddRecord(record.RecordNumber, std::string(FieldText(record.FileName)),
                             std::string(FieldText(record.Location)));
             if (Clock::now() >= sliceEnd) {
@@ -173,14 +174,14 @@ void CatalogueCheck::RunCheck()
                     progress.SetProgress(static_cast<int>(static_cast<double>(n) / total * 100.0));
                 if (pump)
                     pump->PumpWaitingMessages();
+                walk.Refresh();
                 sliceEnd = Clock::now() + kWalkSlice;
                 if (StopFlag)
                     break;
             }
-            rc = m_client->SendEngineCommand(ENG_NEXT, ENG_END_OF_TABLE);
         }
         // A walk the engine broke off (it has said why) lists nothing: its missing records would be wrong.
-        if (rc != 0 && rc != ENG_RECORD_NOT_FOUND && rc != ENG_END_OF_TABLE)
+        if (walk.Failed())
             return;
     }
     // An aborted check keeps what it found among the records walked; without every record, files in KS_STORE

@@ -11,6 +11,7 @@
 #include "app/ks_app.h"
 #include "app/ks_client.h"
 #include "controls/calendar_date.h"
+#include "engine/record_walk.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
 #include "records/data_query.h"
@@ -162,9 +163,9 @@ void DataSearch::Walk(const std::function<bool(const FileRecord&)>& qualifies, c
     Clock::time_point sliceEnd = lastFlush;
 
     const std::int32_t total = m_client->SendEngineCommand(ENG_COUNT, 0) == 0 ? m_client->RecordBuffer.RecordCount : 0;
-    std::int32_t rc = m_client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND);
-    for (std::int64_t n = 1; rc == 0 && StopFlag == 0; ++n) {
-        const FileRecord& record = m_client->RecordBuffer;
+    RecordWalk walk(*m_client);
+    FileRecord record{};
+    for (std::int64_t n = 1; StopFlag == 0 && walk.Next(record); ++n) {
         if (qualifies(record))
             m_lines.Add(ResultLine(record), record.RecordNumber);
         if (Clock::now() >= sliceEnd) {
@@ -187,11 +188,11 @@ void DataSearch::Walk(const std::function<bool(const FileRecord&)>& qualifies, c
             if (app)
                 app->PumpWaitingMessages();
             fill.Hide();
+            walk.Refresh();
             sliceEnd = Clock::now() + kWalkSlice;
             if (StopFlag)
                 break;
         }
-        rc = m_client->SendEngineCommand(ENG_NEXT, ENG_END_OF_TABLE);
     }
     // An aborted walk keeps every line it found.
     if (!m_lines.Flush() && StopFlag == 0)

@@ -1,4 +1,5 @@
-// MemoryTableFile: a TableFile in memory that tells flushed bytes from written ones and fails on request.
+// MemoryTableFile: a TableFile in memory that tells flushed bytes from written ones and fails on request;
+// MemorySite: the folder around it, for compaction.
 #pragma once
 
 #include "kspdx/table_file.h"
@@ -15,6 +16,8 @@ struct MemoryDisk {
     std::vector<std::uint8_t> bytes;    // what the process sees
     std::vector<std::uint8_t> durable;  // what a power cut leaves: the bytes as of the last flush
     int flushes = 0;
+    // Off for tests of many changes that never cut the power: each flush would copy the whole file.
+    bool keepDurable = true;
 
     // The next Append writes only partialBytes of its data and then fails with this status.
     std::optional<kspdx::IoStatus> appendFailure;
@@ -64,7 +67,8 @@ public:
     {
         if (m_disk->flushFailure)
             return *m_disk->flushFailure;
-        m_disk->durable = m_disk->bytes;
+        if (m_disk->keepDurable)
+            m_disk->durable = m_disk->bytes;
         ++m_disk->flushes;
         return kspdx::IoStatus::kOk;
     }
@@ -79,4 +83,73 @@ public:
 
 private:
     std::shared_ptr<MemoryDisk> m_disk;
+};
+
+// The table's folder in memory: the disk under the table's name and the disk of the file beside it. Replace
+// moves the new file's disk under the table's name in one step, as a rename does: what a power cut then leaves
+// is what was flushed to the new file.
+class MemorySite final : public kspdx::TableSite {
+public:
+    // table is the caller's own pointer to the table's disk: it follows the replace.
+    explicit MemorySite(std::shared_ptr<MemoryDisk>& table) : m_table(table) {}
+
+    std::shared_ptr<MemoryDisk> beside;          // the new file's disk while there is one
+    std::vector<std::uint8_t> tableAtCompaction;  // what the table's disk had flushed when the last one began
+    bool createFails = false;
+    bool replaceFails = false;
+    bool reopenFails = false;
+    // The next new file fails its appends with this status once it has taken this many bytes.
+    std::optional<kspdx::IoStatus> besideFailure;
+    std::size_t besideFailsAfter = 0;
+    int attempts = 0;  // new files asked for
+    int replaced = 0;
+
+    std::unique_ptr<kspdx::TableFile> CreateBeside(kspdx::IoStatus& status) override
+    {
+        ++attempts;
+        if (createFails) {
+            status = kspdx::IoStatus::kNoAccess;
+            return nullptr;
+        }
+        tableAtCompaction = m_table->durable;
+        beside = std::make_shared<MemoryDisk>();
+        if (besideFailure) {
+            beside->appendFailure = besideFailure;
+            beside->partialBytes = besideFailsAfter;
+            besideFailure.reset();
+        }
+        status = kspdx::IoStatus::kOk;
+        return std::make_unique<MemoryTableFile>(beside);
+    }
+
+    std::unique_ptr<kspdx::TableFile> Replace(std::unique_ptr<kspdx::TableFile> table,
+                                              std::unique_ptr<kspdx::TableFile> fresh,
+                                              kspdx::IoStatus& status) override
+    {
+        table.reset();
+        fresh.reset();
+        if (replaceFails) {
+            status = kspdx::IoStatus::kFailed;
+            beside.reset();
+        } else {
+            // Under the table's name now: the new file, of which a power cut keeps what was flushed.
+            m_table = std::move(beside);
+            ++replaced;
+            status = kspdx::IoStatus::kOk;
+        }
+        if (reopenFails) {
+            status = kspdx::IoStatus::kFailed;
+            return nullptr;
+        }
+        return std::make_unique<MemoryTableFile>(m_table);
+    }
+
+    void Discard(std::unique_ptr<kspdx::TableFile> fresh) override
+    {
+        fresh.reset();
+        beside.reset();
+    }
+
+private:
+    std::shared_ptr<MemoryDisk>& m_table;
 };
