@@ -134,11 +134,22 @@ std::int32_t KsClient::SendEngineCommand(std::int32_t command, std::int32_t expe
     return Reported(result, expected);
 }
 
-std::int32_t KsClient::SendEngineBatch(std::int32_t after, std::int32_t most, std::vector<std::uint8_t>& batch)
+namespace {
+
+FileRecord BatchRequest(std::int32_t after, std::int32_t most)
 {
     FileRecord request{};
     request.RecordNumber = after;
     request.RecordCount = most;
+    return request;
+}
+
+}  // namespace
+
+std::int32_t KsClient::SendEngineBatch(std::int32_t after, std::int32_t most, std::vector<std::uint8_t>& batch,
+                                       std::int32_t next)
+{
+    FileRecord request = BatchRequest(after, most);
     ++m_commandsSent;
     std::int32_t result = m_linkReady ? m_link.Transact(ENG_NEXT_BATCH, request, batch) : ENG_NOT_DELIVERED;
     if (!Delivered(result)) {
@@ -150,6 +161,8 @@ std::int32_t KsClient::SendEngineBatch(std::int32_t after, std::int32_t most, st
         result = kBatchDamaged;
     if (result != 0)
         batch.clear();
+    else if (next >= 0)
+        m_link.Prefetch(ENG_NEXT_BATCH, BatchRequest(request.RecordNumber, next));
     return Reported(result, ENG_END_OF_TABLE);
 }
 

@@ -32,7 +32,11 @@ public:
     // holds), and puts the reply's batch area into batch (engine/record_batch.h; empty unless the result is 0).
     // Results and boxes as SendEngineCommand, with 101 ("End of table") expected. RecordBuffer is neither sent
     // nor changed: walkers leave the shared record alone.
-    std::int32_t SendEngineBatch(std::int32_t after, std::int32_t most, std::vector<std::uint8_t>& batch);
+    // When the reply holds records and next is not -1, the batch after them (at most next records) is asked
+    // for at once, so the engine prepares it while the caller goes through these; a SendEngineBatch for it
+    // then takes its answer, and any other command drops it.
+    std::int32_t SendEngineBatch(std::int32_t after, std::int32_t most, std::vector<std::uint8_t>& batch,
+                                 std::int32_t next = -1);
     // How many commands were sent so far: when it has not moved, no window can have changed a record.
     std::uint64_t CommandsSent() const { return m_commandsSent; }
 

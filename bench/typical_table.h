@@ -1,5 +1,6 @@
 // The benchmarks' catalogue: records of typical size, and the table file the engine writes for them.
 #pragma once
+#include <cstdio>
 #include <string>
 
 #include "engine/file_record.h"
@@ -17,6 +18,17 @@ inline FileRecord Typical(int i)
     SetFieldText(record.Keywords, "archive utility shareware disk");
     SetFieldText(record.Location, "C:\\KESTRUM\\KS_STORE");
     SetFieldText(record.Abstract, std::string(200, 'a'));
+    return record;
+}
+
+// Record i after its edit number round: a new title and keywords of the same lengths as the typical ones.
+inline FileRecord Edited(int i, int round)
+{
+    FileRecord record = Typical(i);
+    char title[64];
+    std::snprintf(title, sizeof title, "A downloaded file, its title edited %4d", round);
+    SetFieldText(record.Title, title);
+    SetFieldText(record.Keywords, "archive utility shareware edit" + std::to_string(round % 10));
     return record;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "bench/typical_table.h"
@@ -19,10 +20,13 @@ public:
     {
         std::fprintf(stderr, "box: %s: %s\n", caption, text);
         ++boxes;
+        if (std::strcmp(caption, "Result List is Full") == 0)
+            ++fullBoxes;
         return IDOK;
     }
     void Beep(UINT) override {}
     int boxes = 0;
+    int fullBoxes = 0;  // of them, the full result list's
 };
 
 class Stopwatch {
@@ -47,6 +51,17 @@ inline double Now()
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Processor time this thread has used, in seconds: less swayed than the clock by other work on the machine.
+inline double ThreadSeconds()
+{
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 1e7;
 }
 
 // The folder this program runs from: laid out as the program's own for the benchmarks of its windows.

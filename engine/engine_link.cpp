@@ -49,6 +49,7 @@ EngineLink::~EngineLink() { Disconnect(); }
 void EngineLink::Disconnect()
 {
     m_aliveAt = 0;
+    m_prefetched = 0;
     if (m_block)
         UnmapViewOfFile(m_block);
     m_block = nullptr;
@@ -222,12 +223,8 @@ std::int32_t EngineLink::Transact(std::int32_t command, FileRecord& record, std:
     return Exchange(command, record, &batch);
 }
 
-std::int32_t EngineLink::Exchange(std::int32_t command, FileRecord& record, std::vector<std::uint8_t>* batch)
+std::uint32_t EngineLink::Issue(std::int32_t command, const FileRecord& record)
 {
-    if (!m_block || !AliveRecently()) {
-        Disconnect();
-        return ENG_NOT_DELIVERED;
-    }
     // A number no request on this block had: an earlier program may have given up on its last one.
     std::uint32_t seq = m_block->lastIssued.load() + 1;
     if (seq == 0)
@@ -240,6 +237,41 @@ std::int32_t EngineLink::Exchange(std::int32_t command, FileRecord& record, std:
     m_block->requestSeq.store(seq);
     if (m_block->engineSleeping.exchange(0))
         SetEvent(m_requestEvent.Get());
+    return seq;
+}
+
+bool EngineLink::Prefetch(std::int32_t command, const FileRecord& record)
+{
+    if (m_prefetched != 0 || !m_block || !AliveRecently())
+        return false;
+    m_prefetchCommand = command;
+    m_prefetchRecord = record;
+    m_prefetched = Issue(command, record);
+    return true;
+}
+
+std::int32_t EngineLink::Exchange(std::int32_t command, FileRecord& record, std::vector<std::uint8_t>* batch)
+{
+    if (!m_block || !AliveRecently()) {
+        Disconnect();
+        return ENG_NOT_DELIVERED;
+    }
+    std::uint32_t seq = 0;
+    if (m_prefetched != 0) {
+        // The request sent ahead is answered first. When it is this very request, its answer is this one's:
+        // nothing else reached the engine in between.
+        seq = m_prefetched;
+        m_prefetched = 0;
+        if (command != m_prefetchCommand || std::memcmp(&record, &m_prefetchRecord, kFileRecordSize) != 0) {
+            if (!WaitForReply(seq)) {
+                Disconnect();
+                return ENG_NOT_DELIVERED;
+            }
+            seq = 0;
+        }
+    }
+    if (seq == 0)
+        seq = Issue(command, record);
     if (!WaitForReply(seq)) {
         Disconnect();
         return ENG_NOT_DELIVERED;

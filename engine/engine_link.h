@@ -48,6 +48,11 @@ public:
     // The same, with the batch area of the reply copied into batch (empty for commands that fill none);
     // batch is left alone when the command could not be delivered.
     std::int32_t Transact(std::int32_t command, FileRecord& record, std::vector<std::uint8_t>& batch);
+    // Sends command with record ahead of time and returns at once: the engine works on it while the program
+    // does something else. The next Transact waits for its answer first; when that Transact is the very same
+    // command and record, the answer is its own (nothing reached the engine in between), otherwise it is
+    // dropped. False (nothing sent) when a command is already ahead or the link is down.
+    bool Prefetch(std::int32_t command, const FileRecord& record);
 
     static constexpr DWORD kWindowWaitMs = 15000;
     static constexpr DWORD kRepairWaitMs = 300000;
@@ -60,6 +65,8 @@ public:
 
 private:
     std::int32_t Exchange(std::int32_t command, FileRecord& record, std::vector<std::uint8_t>* batch);
+    // Writes a request into the block and wakes the engine; returns its number.
+    std::uint32_t Issue(std::int32_t command, const FileRecord& record);
     bool Connect(HWND window);
     // Starts the engine program with arguments; the table path is taken from where the system found it.
     bool Spawn(const char* arguments, PROCESS_INFORMATION& pi, HANDLE output = nullptr);
@@ -80,4 +87,8 @@ private:
     kslink::LinkBlock* m_block = nullptr;
     DWORD m_hungMs = kHungMs;
     LONGLONG m_aliveAt = 0;  // performance-counter ticks when the engine was last found alive
+    // The request sent ahead by Prefetch and not yet answered to a Transact (0: none).
+    std::uint32_t m_prefetched = 0;
+    std::int32_t m_prefetchCommand = 0;
+    FileRecord m_prefetchRecord{};
 };

@@ -55,9 +55,12 @@ public:
     // The next record's number and texts into record, each text with its terminator and zeros after it;
     // RecordCount is left as it was. False at the end of the bytes, or at a damaged entry (Damaged() is then
     // true and record may be half written).
-    bool Next(FileRecord& record) { return Read(&record); }
+    bool Next(FileRecord& record) { return Read(&record, true); }
+    // The same, leaving the bytes after each terminator as they were (undefined, as the record allows): a walk
+    // that only reads the texts saves clearing 1,400 bytes a record.
+    bool NextTexts(FileRecord& record) { return Read(&record, false); }
     // Steps over the next entry, checking it as Next does.
-    bool Skip() { return Read(nullptr); }
+    bool Skip() { return Read(nullptr, false); }
     // The number of the entry read last (0 before the first).
     std::int32_t LastNumber() const { return m_last; }
     bool Damaged() const { return m_damaged; }
@@ -69,7 +72,7 @@ private:
         return false;
     }
 
-    bool Read(FileRecord* record)
+    bool Read(FileRecord* record, bool zeroTails)
     {
         if (m_damaged || m_pos == m_bytes.size())
             return false;
@@ -98,7 +101,10 @@ private:
             for (std::size_t i = 0; i < kTextFieldCount; ++i) {
                 const TextField& field = kTextFields[i];
                 std::memcpy(out + field.offset, text, lengths[i]);
-                std::memset(out + field.offset + lengths[i], 0, field.size - lengths[i]);
+                if (zeroTails)
+                    std::memset(out + field.offset + lengths[i], 0, field.size - lengths[i]);
+                else
+                    out[field.offset + lengths[i]] = 0;
                 text += lengths[i];
             }
             record->RecordNumber = static_cast<std::int32_t>(number);

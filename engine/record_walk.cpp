@@ -8,15 +8,16 @@
 bool RecordWalk::Next(FileRecord& record)
 {
     while (m_result == 0) {
-        if (m_reader.Next(record)) {
+        if (m_reader.NextTexts(record)) {
             ++m_used;
             m_after = record.RecordNumber;
             return true;
         }
-        m_result = m_client.SendEngineBatch(m_after, m_want, m_bytes);
+        const std::int32_t next = m_want == 0 || m_want >= kLargest ? 0 : m_want * 2;
+        m_result = m_client.SendEngineBatch(m_after, m_want, m_bytes, next);
         m_reader = BatchReader(m_bytes);
         m_fetchedAt = m_client.CommandsSent();
-        m_want = m_want == 0 || m_want >= kLargest ? 0 : m_want * 2;
+        m_want = next;
     }
     return false;
 }

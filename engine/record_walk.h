@@ -16,8 +16,9 @@ public:
     RecordWalk(const RecordWalk&) = delete;
     RecordWalk& operator=(const RecordWalk&) = delete;
 
-    // The next record into record (RecordCount is left as it was). False at the end of the table, and after an
-    // engine error, which the link has shown (Failed() then tells).
+    // The next record into record: its number and texts, each with its terminator (the bytes after it are
+    // undefined, and RecordCount is left as it was). False at the end of the table, and after an engine error,
+    // which the link has shown (Failed() then tells).
     bool Next(FileRecord& record);
     // The records not given yet are fetched anew when other commands went to the engine since they were: after
     // the message queue had a turn, other windows may have changed or deleted some of them, and the walk must

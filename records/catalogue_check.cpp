@@ -168,7 +168,7 @@ void CatalogueCheck::RunCheck()
         for (std::int64_t n = 1; StopFlag == 0 && walk.Next(record); ++n) {
             check.AddRecord(record.RecordNumber, std::string(FieldText(record.FileName)),
                             std::string(FieldText(record.Location)));
-            if (Clock::now() >= sliceEnd) {
+            if (n % kWalkClockEvery == 1 && Clock::now() >= sliceEnd) {
                 progress.SetCaption(std::string(FieldText(record.FileName)).c_str());
                 if (total > 0)
                     progress.SetProgress(static_cast<int>(static_cast<double>(n) / total * 100.0));

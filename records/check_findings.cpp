@@ -45,50 +45,73 @@ std::string CheckFindings::Trimmed(const std::string& directory)
     return trimmed;
 }
 
-const std::set<std::string>& CheckFindings::FilesOf(const std::string& directory)
+const std::unordered_set<std::string>& CheckFindings::FilesOf(const std::string& directory,
+                                                               const std::string& folded)
 {
-    const std::string key = m_fold(directory);
-    auto found = m_listed.find(key);
+    auto found = m_listed.find(folded);
     if (found != m_listed.end())
         return found->second;
-    std::set<std::string> names;
+    std::unordered_set<std::string> names;
     if (auto listing = m_list(directory)) {
+        names.reserve(listing->size());
         for (const std::string& name : *listing)
             names.insert(m_fold(name));
         // KS_STORE's own names are kept for the files without a record: it is not listed a second time.
-        if (key == m_fold(m_store))
+        if (folded == m_fold(m_store))
             m_storeNames = std::move(listing);
     }
-    return m_listed.emplace(key, std::move(names)).first->second;
+    return m_listed.emplace(folded, std::move(names)).first->second;
+}
+
+std::size_t CheckFindings::DirectoryOf(const std::string& location)
+{
+    if (!m_directories.empty() && location == m_lastLocation)
+        return m_lastDirectory;
+    auto found = m_directoryOf.find(location);
+    if (found == m_directoryOf.end()) {
+        Directory directory;
+        directory.text = Trimmed(location);
+        const std::string folded = m_fold(directory.text);
+        directory.folded = m_foldedDirectories.emplace(folded, m_foldedDirectories.size()).first->second;
+        directory.files = &FilesOf(directory.text, folded);
+        m_directories.push_back(std::move(directory));
+        found = m_directoryOf.emplace(location, m_directories.size() - 1).first;
+    }
+    m_lastLocation = location;
+    m_lastDirectory = found->second;
+    return found->second;
 }
 
 void CheckFindings::AddRecord(std::int32_t number, const std::string& fileName, const std::string& location)
 {
-    const std::string directory = Trimmed(location);
-    const std::string foldedName = m_fold(fileName);
-    const std::string separator = !directory.empty() && directory.back() == '\\' ? "" : "\\";
-    m_byPath[m_fold(directory) + separator + foldedName].push_back({number, fileName, directory});
-    if (fileName.empty() || !FilesOf(directory).count(foldedName))
-        m_missing.push_back({fileName, FindingKind::MissingFile, directory, number});
+    const std::size_t index = DirectoryOf(location);
+    const Directory& directory = m_directories[index];
+    std::string foldedName = m_fold(fileName);
+    if (fileName.empty() || !directory.files->count(foldedName))
+        m_missing.push_back({fileName, FindingKind::MissingFile, directory.text, number});
+    const auto path = m_paths.try_emplace(PathKey{directory.folded, std::move(foldedName)}, m_pathUses.size());
+    if (path.second)
+        m_pathUses.push_back(0);
+    ++m_pathUses[path.first->second];
+    m_records.push_back({number, fileName, index, path.first->second});
 }
 
 std::vector<Finding> CheckFindings::Finish(bool withStore)
 {
     std::vector<Finding> findings = std::move(m_missing);
     m_missing.clear();
-    for (const auto& [path, records] : m_byPath)
-        if (records.size() > 1)
-            for (const Recorded& r : records)
-                findings.push_back({r.name, FindingKind::SameFile, r.directory, r.number});
+    for (const Recorded& r : m_records)
+        if (m_pathUses[r.path] > 1)
+            findings.push_back({r.name, FindingKind::SameFile, m_directories[r.directory].text, r.number});
     const std::string storeKey = m_fold(m_store);
-    const std::string separator = !m_store.empty() && m_store.back() == '\\' ? "" : "\\";
     if (withStore && !m_listed.count(storeKey)) {
         m_storeNames = m_list(m_store);
-        m_listed.emplace(storeKey, std::set<std::string>{});
+        m_listed.emplace(storeKey, std::unordered_set<std::string>{});
     }
     if (withStore && m_storeNames) {
+        const auto store = m_foldedDirectories.find(storeKey);
         for (const std::string& name : *m_storeNames)
-            if (!m_byPath.count(storeKey + separator + m_fold(name)))
+            if (store == m_foldedDirectories.end() || !m_paths.count(PathKey{store->second, m_fold(name)}))
                 findings.push_back({name, FindingKind::NoRecord, m_store, -1});
     }
     // Each finding's sort key is folded once.

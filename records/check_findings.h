@@ -5,7 +5,8 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -43,20 +44,48 @@ public:
     std::size_t Listings() const { return m_listed.size(); }
 
 private:
+    // A directory as records write it (trimmed), its folded form and its listing; records name few directories
+    // (nearly all KS_STORE), so each is worked out once, not once per record.
+    struct Directory {
+        std::string text;
+        std::size_t folded;  // index into m_foldedDirectories: directories that fold alike share it
+        const std::unordered_set<std::string>* files;
+    };
     struct Recorded {
         std::int32_t number;
         std::string name;
-        std::string directory;
+        std::size_t directory;  // index into m_directories
+        std::size_t path;       // index into m_pathUses
+    };
+    // A file's path as the file system compares it: its folded directory's index and its folded name.
+    struct PathKey {
+        std::size_t directory;
+        std::string name;
+        bool operator==(const PathKey&) const = default;
+    };
+    struct PathHash {
+        std::size_t operator()(const PathKey& key) const
+        {
+            return std::hash<std::string>{}(key.name) ^ (key.directory * 0x9E3779B97F4A7C15ull);
+        }
     };
     // The folded names of a directory's files, listed on first use.
-    const std::set<std::string>& FilesOf(const std::string& directory);
+    const std::unordered_set<std::string>& FilesOf(const std::string& directory, const std::string& folded);
+    std::size_t DirectoryOf(const std::string& location);
     static std::string Trimmed(const std::string& directory);
 
     std::string m_store;
     ListDirectory m_list;
     Fold m_fold;
-    std::map<std::string, std::set<std::string>> m_listed;        // folded directory -> folded names
-    std::map<std::string, std::vector<Recorded>> m_byPath;         // folded path -> records naming it
+    std::unordered_map<std::string, std::unordered_set<std::string>> m_listed;  // folded directory -> folded names
+    std::vector<Directory> m_directories;
+    std::unordered_map<std::string, std::size_t> m_directoryOf;  // location as a record holds it -> index
+    std::unordered_map<std::string, std::size_t> m_foldedDirectories;  // folded directory -> its index
+    std::unordered_map<PathKey, std::size_t, PathHash> m_paths;        // -> index into m_pathUses
+    std::vector<std::uint32_t> m_pathUses;                              // records naming each path
+    std::vector<Recorded> m_records;
+    std::string m_lastLocation;
+    std::size_t m_lastDirectory = 0;
     std::vector<Finding> m_missing;
     std::optional<std::vector<std::string>> m_storeNames;  // KS_STORE's files as listed
 };

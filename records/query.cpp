@@ -8,13 +8,15 @@ namespace {
 // Tested instead of a field whose number names no field.
 constexpr std::string_view kMarkerText = "\xAC\xAC" "Error";
 
-std::string UpperAtoZ(std::string_view text)
+// Folds into out, whose room is kept from call to call: a walk tests every record, and allocating a copy of
+// each field it searches would cost more than the search.
+std::string_view UpperAtoZ(std::string_view text, std::string& out)
 {
-    std::string upper(text);
-    for (char& c : upper)
+    out.assign(text);
+    for (char& c : out)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
-    return upper;
+    return out;
 }
 
 std::string_view SearchedField(const FileRecord& record, std::int32_t field)
@@ -56,13 +58,11 @@ bool IsAnsiLetter(unsigned char c)
 bool ContainsText(std::string_view text, std::string_view pattern, bool caseSensitive, bool wholeWords,
                   LetterTest isLetter)
 {
-    std::string foldedText;
-    std::string foldedPattern;
     if (!caseSensitive) {
-        foldedText = UpperAtoZ(text);
-        foldedPattern = UpperAtoZ(pattern);
-        text = foldedText;
-        pattern = foldedPattern;
+        thread_local std::string foldedText;
+        thread_local std::string foldedPattern;
+        text = UpperAtoZ(text, foldedText);
+        pattern = UpperAtoZ(pattern, foldedPattern);
     }
     std::size_t at = text.find(pattern);
     if (!wholeWords)

@@ -96,6 +96,11 @@ bool ResultLines::Flush()
 bool ResultLines::Rebuild()
 {
     m_list.ClearList();
+    // Room for every line at once: the box would otherwise grow its arrays sixteen lines at a time.
+    std::size_t chars = 0;
+    for (const Entry& entry : m_lines)
+        chars += entry.line.size() + 1;
+    m_list.Send(LB_INITSTORAGE, m_lines.size(), static_cast<LPARAM>(chars * sizeof(wchar_t)));
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         if (m_list.Send(LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(m_lines[i].line.c_str())) <
             0) {
