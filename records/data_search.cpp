@@ -266,9 +266,12 @@ void DataSearch::RefreshRecordLine(std::int32_t recordNumber)
     // The line is found by the numbers kept beside the list; the text after its last tab, where a line's
     // number is always read from, confirms it.
     const int index = m_lines.Find(recordNumber);
-    const bool dropped = index >= 0 && LineRecordNumber(m_results.GetString(index)) == recordNumber;
+    bool dropped = index >= 0 && LineRecordNumber(m_results.GetString(index)) == recordNumber;
     if (dropped)
         m_lines.Remove(index);
+    // During a walk the line may be found and not yet listed: it is rebuilt all the same.
+    else
+        dropped = m_lines.DropPending(recordNumber);
     if (dropped && m_client) {
         // The open Record Interface keeps its record in the shared buffer: it is put back after the read.
         const RecordBufferGuard keep(m_client->RecordBuffer);

@@ -126,6 +126,16 @@ int ResultLines::Find(std::int32_t recordNumber) const
     return found == m_lines.end() ? -1 : static_cast<int>(found - m_lines.begin());
 }
 
+bool ResultLines::DropPending(std::int32_t recordNumber)
+{
+    const auto found = std::find_if(m_pending.begin(), m_pending.end(),
+                                    [recordNumber](const Entry& e) { return e.number == recordNumber; });
+    if (found == m_pending.end())
+        return false;
+    m_pending.erase(found);
+    return true;
+}
+
 void ResultLines::Remove(int index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= m_lines.size())

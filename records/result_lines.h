@@ -29,8 +29,10 @@ public:
     // Empties the list and everything kept beside it.
     void Clear();
 
-    // The index of the record's line, or -1.
+    // The index of the record's line in the list, or -1.
     int Find(std::int32_t recordNumber) const;
+    // Drops the record's line found by a walk and not yet in the list; false when there is none.
+    bool DropPending(std::int32_t recordNumber);
     // Deletes the line at index.
     void Remove(int index);
     // Puts one line in its place at once; false when the list refused it.

@@ -16,6 +16,7 @@
 #include "app/ks_client.h"
 #include "engine/link_protocol.h"
 #include "engine/engine_link.h"
+#include "engine/record_batch.h"
 #include "tests/engine_link/link_test_support.h"
 #include "tests/support/scripted_ui.h"
 
@@ -340,6 +341,94 @@ TEST_F(EngineProtocol, EngineThatEndedGivesEngineOfflineToo)
     ASSERT_EQ(m_ui.Events().size(), 1u);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Engine Offline");
+}
+
+// Every field at its width: a reply's batch area holds about 700 of these.
+Texts Widest(int i)
+{
+    const std::string n = std::to_string(i);
+    return {n + std::string(255 - n.size(), 'N'), "12/25/1996", std::string(80, 'T'), std::string(80, 'K'),
+            std::string(255, 'L'), n + std::string(799 - n.size(), 'A')};
+}
+
+// The records of a batch reply, as texts with their numbers.
+std::vector<std::pair<std::int32_t, Texts>> Records(const std::vector<std::uint8_t>& batch)
+{
+    std::vector<std::pair<std::int32_t, Texts>> records;
+    BatchReader reader(batch);
+    FileRecord record{};
+    while (reader.Next(record))
+        records.emplace_back(record.RecordNumber, ks_test::TextsOf(record));
+    EXPECT_FALSE(reader.Damaged());
+    return records;
+}
+
+// A walk a batch at a time gives what ENG_FIRST and ENG_NEXT give, in a few round trips, with each batch asked
+// for ahead while the last one is used; a command sent in between is answered as itself, and the shared
+// record is neither sent nor changed.
+TEST_F(EngineProtocol, BatchesGiveTheWalkAndACommandBetweenThemIsAnsweredAsItself)
+{
+    constexpr int kRecords = 1500;
+    for (int i = 1; i <= kRecords; ++i)
+        ASSERT_EQ(Add(Widest(i)), i);
+    std::vector<std::pair<std::int32_t, Texts>> walked;
+    for (std::int32_t rc = Send(ENG_FIRST, ENG_RECORD_NOT_FOUND); rc == 0; rc = Send(ENG_NEXT, ENG_END_OF_TABLE))
+        walked.emplace_back(Buffer().RecordNumber, ks_test::TextsOf(Buffer()));
+    ASSERT_EQ(walked.size(), static_cast<std::size_t>(kRecords));
+
+    std::memset(&Buffer(), 0x5A, sizeof(FileRecord));
+    const FileRecord held = Buffer();
+    std::vector<std::pair<std::int32_t, Texts>> batched;
+    std::vector<std::uint8_t> batch;
+    int batches = 0;
+    for (std::int32_t after = 0;;) {
+        const std::int32_t rc = m_client->SendEngineBatch(after, 0, batch, 0);
+        if (rc == ENG_END_OF_TABLE)
+            break;
+        ASSERT_EQ(rc, 0);
+        ++batches;
+        const auto records = Records(batch);
+        ASSERT_FALSE(records.empty());
+        batched.insert(batched.end(), records.begin(), records.end());
+        after = records.back().first;
+        if (batches == 1) {
+            // The next batch is on its way: this read must get its own answer, and the walk still goes on.
+            Buffer().RecordNumber = 1000;
+            ASSERT_EQ(Send(ENG_READ, ENG_RECORD_NOT_FOUND), 0);
+            EXPECT_EQ(ks_test::TextsOf(Buffer()), Widest(1000));
+            Buffer() = held;
+        }
+    }
+    EXPECT_TRUE(batch.empty());
+    EXPECT_EQ(batched, walked);
+    EXPECT_GE(batches, 3);
+    EXPECT_LE(batches, 4);
+    EXPECT_EQ(std::memcmp(&Buffer(), &held, sizeof held), 0);
+    EXPECT_TRUE(TakeEvents().empty());
+
+    // At most as many as asked for, from the number given on.
+    ASSERT_EQ(m_client->SendEngineBatch(0, 10, batch), 0);
+    EXPECT_EQ(Records(batch), std::vector(walked.begin(), walked.begin() + 10));
+    ASSERT_EQ(m_client->SendEngineBatch(1498, 5, batch), 0);
+    EXPECT_EQ(Records(batch), std::vector(walked.end() - 2, walked.end()));
+    EXPECT_TRUE(TakeEvents().empty());
+}
+
+// An engine killed while a batch was asked for ahead: the next batch gives "Engine Offline" once, no wait.
+TEST_F(EngineProtocol, KilledEngineWithABatchOnItsWayGivesEngineOffline)
+{
+    for (int i = 1; i <= 40; ++i)
+        Add(Sample(i % 9));
+    std::vector<std::uint8_t> batch;
+    ASSERT_EQ(m_client->SendEngineBatch(0, 10, batch, 10), 0);
+    m_engine.Proc().Kill();
+    EXPECT_EQ(m_client->SendEngineBatch(10, 10, batch, 10), ENG_NOT_DELIVERED);
+    EXPECT_TRUE(batch.empty());
+    const std::vector<Shown> events = TakeEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].caption, "Engine Offline");
+    EXPECT_EQ(m_client->SendEngineBatch(10, 10, batch, 10), ENG_NOT_DELIVERED);
+    EXPECT_TRUE(TakeEvents().empty());
 }
 
 // An engine between commands sleeps: it uses no processor time. The same measure shows time during work.

@@ -3,7 +3,10 @@
 #include "tests/support/during_walk.h"
 #include "tests/search/search_fixture.h"
 
+#include <cstdio>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "records/ks_abort.h"
 
@@ -195,6 +198,75 @@ TEST_F(SearchTest, DuringAWalkNothingElseRunsAndAbortKeepsTheLinesFound)
     // The next search starts afresh.
     Press(IDC_SEARCH_GO);
     EXPECT_EQ(Lines().size(), 5u);
+}
+
+// What a Record Interface does to a record (open, change or delete, close, then tell the other windows), done
+// while a walk gives the message queue a turn.
+void ChangeRecord(KsClient& client, std::int32_t number, const char* newTitle)
+{
+    const FileRecord kept = client.RecordBuffer;
+    client.RecordBuffer.RecordNumber = number;
+    ASSERT_EQ(client.SendEngineCommand(ENG_OPEN, 0), 0);
+    if (newTitle) {
+        SetFieldText(client.RecordBuffer.Title, newTitle);
+        ASSERT_EQ(client.SendEngineCommand(ENG_UPDATE, 0), 0);
+    } else {
+        ASSERT_EQ(client.SendEngineCommand(ENG_DELETE, 0), 0);
+    }
+    ASSERT_EQ(client.SendEngineCommand(ENG_CLOSE, 0), 0);
+    client.RecordBuffer = kept;
+    PostMessageA(client.GetHandle(), WM_RECORDCHANGED, static_cast<WPARAM>(number), 0);
+}
+
+TEST_F(SearchTest, RecordsChangedOrDeletedDuringAWalkAreListedAsTheyAreNow)
+{
+    std::vector<std::int32_t> numbers;
+    for (const char* title : {"A", "B", "C", "D", "E"})
+        numbers.push_back(Add(title));
+    // The walk has listed A (its line not yet in the list) and holds the rest in its first batch.
+    const DuringWalk probe([&] {
+        ChangeRecord(*m_client, numbers[0], "A changed");
+        ChangeRecord(*m_client, numbers[2], "C changed");
+        ChangeRecord(*m_client, numbers[3], nullptr);
+        Add("F");
+    });
+    Press(IDC_SEARCH_GO);
+    EXPECT_EQ(probe.runs, 1);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"A changed", "B", "C changed", "E", "F"}));
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    EXPECT_TRUE(BufferUntouched());
+    // The lines are whole: each opens its own record.
+    for (const std::string& line : Lines())
+        EXPECT_NE(ks_test::LineNumberOf(line), numbers[3]) << line;
+}
+
+TEST_F(SearchTest, AWalkOverMoreRecordsThanOneReplyHoldsListsEachOnceInOrder)
+{
+    // Every field at its width: a reply of the engine holds about 700 such records, so the walk takes three.
+    constexpr int kRecords = 1600;
+    FileRecord& r = m_client->RecordBuffer;
+    const FileRecord kept = r;
+    for (int i = 1; i <= kRecords; ++i) {
+        char title[81];
+        std::snprintf(title, sizeof title, "%05d%s", kRecords + 1 - i, std::string(75, 't').c_str());
+        SetFieldText(r.FileName, std::to_string(i) + std::string(250, 'n'));
+        SetFieldText(r.DownloadDate, "01/05/96");
+        SetFieldText(r.Title, title);
+        SetFieldText(r.Keywords, std::string(80, 'k'));
+        SetFieldText(r.Location, std::string(255, 'l'));
+        SetFieldText(r.Abstract, std::string(799, 'a'));
+        ASSERT_EQ(m_client->SendEngineCommand(ENG_ADD, 0), 0);
+    }
+    r = kept;
+    Press(IDC_SEARCH_GO);
+    const std::vector<std::string> lines = Lines();
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kRecords));
+    // Sorted by title, which runs against the record numbers: the last record added comes first.
+    for (int i = 0; i < kRecords; ++i)
+        ASSERT_EQ(ks_test::LineNumberOf(lines[static_cast<std::size_t>(i)]), kRecords - i) << i;
+    EXPECT_EQ(lines[0].substr(0, 55), "00001" + std::string(45, 't') + "\t01/0");
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    EXPECT_TRUE(BufferUntouched());
 }
 
 TEST_F(SearchTest, AbortButtonPostsOneRequestPerPressAndStaysOpen)
