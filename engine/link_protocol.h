@@ -31,7 +31,13 @@
 //            ENG_UPDATE_CURRENT go on from there. 101 when no record is numbered above RecordNumber.
 // The position travels with each request, so a record deleted between two requests is simply not there
 // and one changed is given as it is now; ENG_FIRST and ENG_NEXT keep their meaning for any caller.
-// A batch of typical records (about 320 bytes of text each) holds some 3,000 of them.
+// A batch of typical records (about 320 bytes of text each) holds some 3,000 of them, one of records whose
+// every field is full about 700.
+// Asked for ahead: having copied a batch out, the program may at once send the request for the next one and go
+// through the records it has while the engine prepares it. It is still one request at a time: before any
+// other command the program waits for that reply, and takes it as its own only when it asks for exactly that
+// batch next (nothing else can have reached the engine in between); otherwise it drops it. A walk given up
+// with a batch asked for ahead leaves the current record one batch further on (walks start with ENG_FIRST).
 //
 // An engine answering ENG_SHUTDOWN sets closed before its reply; its window lingers a moment after that, and a
 // program starting then must not take it for a working engine: it waits for that window to go and starts anew.

@@ -114,6 +114,8 @@ Section "-un.Program"
   Delete "$INSTDIR\KSHELP32.HLP"
   RMDir /r "$INSTDIR\assistants"
   Delete "$INSTDIR\uninstall.exe"
+  ; A new table the engine was writing when it stopped: never the catalogue itself.
+  Delete "$INSTDIR\kspdx.tbl.compact"
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT} Help.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
