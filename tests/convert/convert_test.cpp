@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -345,6 +346,87 @@ TEST_F(ConvertTest, TextsOfATableInADosCodePageArriveInTheProgramsCodePage)
     EXPECT_STREQ(record.Abstract, "R\xE9sum\xE9 du caf\xE9");
     EXPECT_EQ(std::string(record.Location), NewStore());
     EXPECT_EQ(CloseAndRun(app), 0);
+}
+
+// Runs probe once, at the conversion's first turn at the message queue after it began rewriting records.
+class DuringRewrite {
+public:
+    explicit DuringRewrite(std::function<void()> probe) : m_probe(std::move(probe))
+    {
+        s_self = this;
+        m_timer = SetTimer(nullptr, 0, 1, &Tick);
+    }
+    ~DuringRewrite()
+    {
+        KillTimer(nullptr, m_timer);
+        s_self = nullptr;
+    }
+    int runs = 0;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        HWND status = FindWindowA(nullptr, "Converting Old Kestrum Files");
+        char step[64]{};
+        GetDlgItemTextA(status, IDC_CONVERT_STEP, step, sizeof step);
+        if (s_self && s_self->runs == 0 && std::string(step) == "Updating Database records:") {
+            ++s_self->runs;
+            s_self->m_probe();
+        }
+    }
+    static inline DuringRewrite* s_self = nullptr;
+    std::function<void()> m_probe;
+    UINT_PTR m_timer;
+};
+
+TEST_F(ConvertTest, ARecordDeletedDuringTheRewriteIsPassedOverAndALostEngineIsNotASuccess)
+{
+    MakeOldInstall(true, {1, 2, 4, 5, 6});
+    {
+        KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+        ASSERT_TRUE(app.InitInstance());
+        KsClient& client = *app.Client;
+        ChooseOldProgram();
+        // A Record Interface deletes the last record while the first ones are rewritten.
+        const DuringRewrite probe([&] {
+            const FileRecord kept = client.RecordBuffer;
+            client.RecordBuffer.RecordNumber = 6;
+            ASSERT_EQ(client.SendEngineCommand(ENG_OPEN, 0), 0);
+            ASSERT_EQ(client.SendEngineCommand(ENG_DELETE, 0), 0);
+            ASSERT_EQ(client.SendEngineCommand(ENG_CLOSE, 0), 0);
+            client.RecordBuffer = kept;
+        });
+        Convert(app);
+        EXPECT_EQ(probe.runs, 1);
+        ASSERT_EQ(m_ui.Boxes().size(), 1u);
+        EXPECT_TRUE(HasBox(m_ui, "Conversion Successful", "Finished Converting", MB_ICONINFORMATION));
+        std::vector<std::string> expected = Expected(NewStore());
+        expected.pop_back();
+        EXPECT_EQ(Records(client), expected);
+        EXPECT_EQ(CloseAndRun(app), 0);
+    }
+    Clean();
+    m_ui.Clear();
+    MakeOldInstall(true, {1, 2, 4, 5, 6});
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    ChooseOldProgram();
+    // The engine goes in the middle of the rewrite: the program says so, and not that all went well.
+    const DuringRewrite probe([] {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), &pid);
+        HANDLE engine = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        TerminateProcess(engine, 1);
+        WaitForSingleObject(engine, 10000);
+        CloseHandle(engine);
+    });
+    Convert(app);
+    EXPECT_EQ(probe.runs, 1);
+    ASSERT_EQ(m_ui.Boxes().size(), 1u);
+    EXPECT_EQ(m_ui.Boxes()[0].caption, "Engine Offline");
+    EXPECT_FALSE(IsWindow(FindWindowA(nullptr, "Converting Old Kestrum Files")));
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(ConvertTest, AnOpenRecordACancelAndAFailedPickerStopBeforeAnythingChanges)
