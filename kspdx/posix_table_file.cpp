@@ -131,50 +131,14 @@ std::unique_ptr<TableFile> OpenTableFile(const std::string& path, IoStatus& stat
     return std::make_unique<PosixTableFile>(std::move(fd), static_cast<std::uint64_t>(info.st_size));
 }
 
-namespace {
+IoStatus ReplaceTableFile(const std::string& from, const std::string& to)
+{
+    // rename replaces the old name's file in one step; the directory is synced so that the step is durable.
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return FromErrno(errno);
+    return SyncParentDirectory(to) ? IoStatus::kOk : IoStatus::kFailed;
+}
 
-class PosixTableSite final : public TableSite {
-public:
-    explicit PosixTableSite(std::string path) : m_path(std::move(path)), m_beside(m_path + ".compact") {}
-
-    std::unique_ptr<TableFile> CreateBeside(IoStatus& status) override
-    {
-        ::unlink(m_beside.c_str());
-        return OpenTableFile(m_beside, status);
-    }
-
-    std::unique_ptr<TableFile> Replace(std::unique_ptr<TableFile> table, std::unique_ptr<TableFile> fresh,
-                                       IoStatus& status) override
-    {
-        table.reset();
-        fresh.reset();
-        // rename replaces the old name's file in one step; the directory is synced so the step is durable.
-        if (::rename(m_beside.c_str(), m_path.c_str()) != 0) {
-            status = FromErrno(errno);
-            ::unlink(m_beside.c_str());
-        } else {
-            status = SyncParentDirectory(m_path) ? IoStatus::kOk : IoStatus::kFailed;
-        }
-        IoStatus reopened = IoStatus::kFailed;
-        std::unique_ptr<TableFile> file = OpenTableFile(m_path, reopened);
-        if (!file)
-            status = reopened;
-        return file;
-    }
-
-    void Discard(std::unique_ptr<TableFile> fresh) override
-    {
-        fresh.reset();
-        ::unlink(m_beside.c_str());
-    }
-
-private:
-    std::string m_path;
-    std::string m_beside;
-};
-
-}  // namespace
-
-std::unique_ptr<TableSite> OpenTableSite(const std::string& path) { return std::make_unique<PosixTableSite>(path); }
+void RemoveTableFile(const std::string& path) { ::unlink(path.c_str()); }
 
 }  // namespace kspdx

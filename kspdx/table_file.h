@@ -65,4 +65,9 @@ public:
 // The site of the table at path; the file beside it is path + ".compact".
 std::unique_ptr<TableSite> OpenTableSite(const std::string& path);
 
+// One per platform: puts the file at from in to's place in one step, durably (the files are closed); removes a
+// file.
+IoStatus ReplaceTableFile(const std::string& from, const std::string& to);
+void RemoveTableFile(const std::string& path);
+
 }  // namespace kspdx

@@ -122,50 +122,12 @@ std::unique_ptr<TableFile> OpenTableFile(const std::string& path, IoStatus& stat
     return std::make_unique<Win32TableFile>(std::move(handle), static_cast<std::uint64_t>(size.QuadPart));
 }
 
-namespace {
+IoStatus ReplaceTableFile(const std::string& from, const std::string& to)
+{
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? IoStatus::kOk
+                                                                                                   : FromLastError();
+}
 
-class Win32TableSite final : public TableSite {
-public:
-    explicit Win32TableSite(std::string path) : m_path(std::move(path)), m_beside(m_path + ".compact") {}
-
-    std::unique_ptr<TableFile> CreateBeside(IoStatus& status) override
-    {
-        DeleteFileA(m_beside.c_str());
-        return OpenTableFile(m_beside, status);
-    }
-
-    std::unique_ptr<TableFile> Replace(std::unique_ptr<TableFile> table, std::unique_ptr<TableFile> fresh,
-                                       IoStatus& status) override
-    {
-        // Both are held without sharing: a file open so cannot be renamed or replaced.
-        table.reset();
-        fresh.reset();
-        if (MoveFileExA(m_beside.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            status = IoStatus::kOk;
-        } else {
-            status = FromLastError();
-            DeleteFileA(m_beside.c_str());
-        }
-        IoStatus reopened = IoStatus::kFailed;
-        std::unique_ptr<TableFile> file = OpenTableFile(m_path, reopened);
-        if (!file)
-            status = reopened;
-        return file;
-    }
-
-    void Discard(std::unique_ptr<TableFile> fresh) override
-    {
-        fresh.reset();
-        DeleteFileA(m_beside.c_str());
-    }
-
-private:
-    std::string m_path;
-    std::string m_beside;
-};
-
-}  // namespace
-
-std::unique_ptr<TableSite> OpenTableSite(const std::string& path) { return std::make_unique<Win32TableSite>(path); }
+void RemoveTableFile(const std::string& path) { DeleteFileA(path.c_str()); }
 
 }  // namespace kspdx

@@ -5,6 +5,9 @@
 #include "tests/engine_core/engine_test_support.h"
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <random>
@@ -230,6 +233,53 @@ TEST_F(CompactionTest, ATableThatCannotBeOpenedAgainAfterItsCompactionRefusesCha
     EXPECT_EQ(Run(ENG_FIND_NAME, record), 0);
     // The new table did take the old one's place: the next start finds everything.
     EXPECT_EQ(TableOf(disk->durable), table);
+}
+
+// On the platform's own files: the new table is written beside the old under the table's name plus
+// ".compact", replaces it, and leaves nothing behind; a file left there by a crash changes nothing.
+TEST(CompactionOnDisk, TheNewTableTakesTheOldOnesPlaceAndNothingIsLeftBeside)
+{
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("ks_compaction_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / kTableFileName).string();
+    const std::string beside = path + ".compact";
+    std::ofstream(beside, std::ios::binary) << "left by a crash";
+    std::vector<std::string> table;
+    {
+        EngineCore engine;
+        engine.SetCompactionLimits(2.0, 0);
+        ASSERT_EQ(engine.OpenPath(path), 0);
+        for (int i = 1; i <= 5; ++i) {
+            FileRecord record = MakeRecord("FILE" + std::to_string(i) + ".ZIP");
+            ASSERT_EQ(engine.Execute(ENG_ADD, record), 0);
+        }
+        for (int i = 0; i < 200 && engine.Compactions() < 2; ++i) {
+            FileRecord record{};
+            record.RecordNumber = 1 + i % 5;
+            ASSERT_EQ(engine.Execute(ENG_OPEN, record), 0);
+            record = MakeRecord("EDIT" + std::to_string(i) + ".ZIP");
+            ASSERT_EQ(engine.Execute(ENG_UPDATE, record), 0);
+            ASSERT_EQ(engine.Execute(ENG_CLOSE, record), 0);
+        }
+        EXPECT_EQ(engine.Compactions(), 2);
+        EXPECT_FALSE(std::filesystem::exists(beside));
+        EXPECT_LE(std::filesystem::file_size(path), 2 * engine.CompactSize() + kMaxEntrySize);
+        table = Table(engine);
+        // The table is held as before: a second engine finds it taken.
+        EngineCore second;
+        EXPECT_EQ(second.OpenPath(path), kResultTableLocked);
+        FileRecord record{};
+        EXPECT_EQ(engine.Execute(ENG_SHUTDOWN, record), 0);
+    }
+    EngineCore again;
+    ASSERT_EQ(again.OpenPath(path), 0);
+    EXPECT_EQ(Table(again), table);
+    FileRecord record{};
+    again.Execute(ENG_SHUTDOWN, record);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
 }
 
 // Random adds, renames (to names that collide, in other letter cases) and deletes against a plain model of
