@@ -173,6 +173,7 @@ void DataSearch::Walk(const std::function<bool(const FileRecord&)>& qualifies, c
         if (qualifies(record))
             m_lines.Add(ResultLine(record), record.RecordNumber);
         if (n % kWalkClockEvery == 1 && Clock::now() >= sliceEnd) {
+            m_lines.SortPending();
             const Clock::time_point flushStart = Clock::now();
             const bool flushing = m_lines.Pending() > 0 && flushStart - lastFlush >= flushGap;
             if (flushing) {

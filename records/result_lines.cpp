@@ -43,6 +43,16 @@ ResultLines::Entry ResultLines::MakeEntry(std::string line, std::int32_t number)
     return {std::move(key), std::move(line), number};
 }
 
+void ResultLines::SortPending()
+{
+    const auto byKey = [](const Entry& a, const Entry& b) { return a.key < b.key; };
+    // Lines that collate alike keep the order they were found in, after those already listed.
+    const auto mid = m_pending.begin() + static_cast<std::ptrdiff_t>(m_sorted);
+    std::stable_sort(mid, m_pending.end(), byKey);
+    std::inplace_merge(m_pending.begin(), mid, m_pending.end(), byKey);
+    m_sorted = m_pending.size();
+}
+
 void ResultLines::Add(std::string line, std::int32_t recordNumber)
 {
     m_pending.push_back(MakeEntry(std::move(line), recordNumber));
@@ -52,9 +62,7 @@ bool ResultLines::Flush()
 {
     if (m_pending.empty())
         return true;
-    const auto byKey = [](const Entry& a, const Entry& b) { return a.key < b.key; };
-    // Lines that collate alike keep the order they were found in, after those already listed.
-    std::stable_sort(m_pending.begin(), m_pending.end(), byKey);
+    SortPending();
     const bool rebuild = m_lines.empty() || m_pending.size() >= kRebuildAt;
 
     std::vector<Entry> merged;
@@ -70,6 +78,7 @@ bool ResultLines::Flush()
     std::move(old, m_lines.end(), std::back_inserter(merged));
     m_lines = std::move(merged);
     m_pending.clear();
+    m_sorted = 0;
     if (rebuild)
         return Rebuild();
 
@@ -101,9 +110,13 @@ bool ResultLines::Rebuild()
     for (const Entry& entry : m_lines)
         chars += entry.line.size() + 1;
     m_list.Send(LB_INITSTORAGE, m_lines.size(), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+    // The box's own procedure, called directly: sending costs a fifth more per line, and these are the lines an
+    // Abort waits for.
+    const HWND box = m_list.GetHandle();
+    const auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(box, GWLP_WNDPROC));
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        if (m_list.Send(LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(m_lines[i].line.c_str())) <
-            0) {
+        if (CallWindowProcA(proc, box, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                            reinterpret_cast<LPARAM>(m_lines[i].line.c_str())) < 0) {
             m_lines.resize(i);
             return false;
         }
@@ -117,6 +130,7 @@ void ResultLines::Clear()
     m_locale = 0;
     m_lines = {};
     m_pending = {};
+    m_sorted = 0;
 }
 
 int ResultLines::Find(std::int32_t recordNumber) const
@@ -132,6 +146,8 @@ bool ResultLines::DropPending(std::int32_t recordNumber)
                                     [recordNumber](const Entry& e) { return e.number == recordNumber; });
     if (found == m_pending.end())
         return false;
+    if (static_cast<std::size_t>(found - m_pending.begin()) < m_sorted)
+        --m_sorted;
     m_pending.erase(found);
     return true;
 }

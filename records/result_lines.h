@@ -23,6 +23,10 @@ public:
     // A line found by a walk; it reaches the list at the next Flush.
     void Add(std::string line, std::int32_t recordNumber);
     std::size_t Pending() const { return m_pending.size(); }
+    // Puts the lines found since the last call in order among the other pending ones: a walk calls it at each
+    // slice's end, so that the sorting is spread over the walk rather than all left to the Flush at its end
+    // (an Abort waits for that Flush).
+    void SortPending();
     // Puts the pending lines into the list at their places. False when the list refused a line: the lines it
     // took stay, the rest are dropped.
     bool Flush();
@@ -52,4 +56,5 @@ private:
     LCID m_locale = 0;             // the list's, read once a walk
     std::vector<Entry> m_lines;    // the list's lines, in its order
     std::vector<Entry> m_pending;  // found by the walk, not yet in the list
+    std::size_t m_sorted = 0;      // the pending lines before this are in order
 };
