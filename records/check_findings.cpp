@@ -82,6 +82,13 @@ std::size_t CheckFindings::DirectoryOf(const std::string& location)
     return found->second;
 }
 
+void CheckFindings::Reserve(std::size_t records)
+{
+    m_paths.reserve(records);
+    m_pathUses.reserve(records);
+    m_records.reserve(records);
+}
+
 void CheckFindings::AddRecord(std::int32_t number, const std::string& fileName, const std::string& location)
 {
     const std::size_t index = DirectoryOf(location);

@@ -34,6 +34,8 @@ public:
 
     CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold);
 
+    // Room for this many records, when the walk knows how many it will meet.
+    void Reserve(std::size_t records);
     // A record met by the walk. Its directory is listed the first time any record names it.
     void AddRecord(std::int32_t number, const std::string& fileName, const std::string& location);
     // Gives every finding, ordered by name, kind, directory. With withStore, KS_STORE is listed (once: not
