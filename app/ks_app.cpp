@@ -127,6 +127,8 @@ void KsApp::InitMainWindow()
         ks::TStatusBar::CapsLock | ks::TStatusBar::NumLock | ks::TStatusBar::ScrollLock | ks::TStatusBar::Overtype,
         std::make_unique<ks::TGadgetWindowFont>(10, false, false));
     status->SetText("Status");
+    // The files waiting in the download areas, kept current by the MDI client.
+    status->ReservePane("0000000 waiting");
     frame->Insert(std::move(status), ks::TDecoratedMDIFrame::Location::Bottom);
 
     SetMainWindow(std::move(frame));

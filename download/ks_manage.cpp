@@ -11,6 +11,7 @@
 #include "controls/calendar_date.h"
 #include "controls/date_text.h"
 #include "download/area_settings.h"
+#include "download/area_watch.h"
 #include "download/data_store.h"
 #include "download/file_moves.h"
 #include "download/ks_prefs.h"
@@ -125,18 +126,27 @@ void KsManage::ShowArea(int area)
         return;
     }
     std::strcpy(m_areaPath, path);
+    if (!ListFiles()) {
+        ks::ShowMessage(m_hwnd, "Invalid File Handle", "File Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (selected < 0 || !m_files.SetSelIndex(selected))
+        m_files.SetSelIndex(0);
+    ShowFileInfo();
+}
 
+bool KsManage::ListFiles()
+{
     // Listed through the wide calls: a name the ANSI code page cannot hold would come back from the ANSI ones
     // with question marks, which other calls then take for wildcards.
     m_listed.clear();
+    m_files.ClearList();
     const std::wstring dir = Widened(m_areaPath);
     const std::wstring pattern = dir + ((!dir.empty() && dir.back() == L'\\') ? L"*.*" : L"\\*.*");
     WIN32_FIND_DATAW entry;
     HANDLE first = FindFirstFileW(pattern.c_str(), &entry);
-    if (first == INVALID_HANDLE_VALUE) {
-        ks::ShowMessage(m_hwnd, "Invalid File Handle", "File Error", MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
+    if (first == INVALID_HANDLE_VALUE)
+        return false;
     const ks::FindHandle find(first);
     // Filling a long list with redrawing off is far quicker.
     m_files.Send(WM_SETREDRAW, FALSE);
@@ -164,10 +174,46 @@ void KsManage::ShowArea(int area)
     } while (FindNextFileW(find.Get(), &entry));
     m_files.Send(WM_SETREDRAW, TRUE);
     InvalidateRect(m_files.GetHandle(), nullptr, TRUE);
+    return true;
+}
 
-    if (selected < 0 || !m_files.SetSelIndex(selected))
+void KsManage::FollowArea(int area)
+{
+    char path[261]{};
+    if (!m_areaPath[0] || !GetRegistryString(kAreaSection, AreaPathName(area), path) ||
+        !SameAreaPath(path, m_areaPath))
+        return;
+    const ListedFile* file = SelectedFile();
+    const std::wstring kept = file ? file->fullPath : std::wstring();
+    const int selected = m_files.GetSelIndex();
+    const LRESULT top = m_files.Send(LB_GETTOPINDEX);
+    // A directory that has gone lists nothing; the user is told when he lists the area himself.
+    if (!ListFiles())
+        m_files.ClearList();
+
+    int index = -1;
+    for (int i = 0, count = m_files.GetCount(); i < count && !kept.empty(); ++i) {
+        const auto slot = static_cast<std::size_t>(m_files.Send(LB_GETITEMDATA, i));
+        if (slot < m_listed.size() && lstrcmpiW(m_listed[slot].fullPath.c_str(), kept.c_str()) == 0) {
+            index = i;
+            break;
+        }
+    }
+    m_files.Send(LB_SETTOPINDEX, static_cast<WPARAM>(top));
+    if (index >= 0)
+        m_files.SetSelIndex(index);
+    else if (selected < 0 || !m_files.SetSelIndex(selected))
         m_files.SetSelIndex(0);
     ShowFileInfo();
+}
+
+INT_PTR KsManage::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_AREACHANGED) {
+        FollowArea(static_cast<int>(wParam));
+        return TRUE;
+    }
+    return TDialog::DialogProc(msg, wParam, lParam);
 }
 
 const KsManage::ListedFile* KsManage::SelectedFile() const

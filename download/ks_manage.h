@@ -20,6 +20,9 @@ public:
     void ShowArea(int area);
     // Shows the date and size of the selected file, or clears them.
     void ShowFileInfo();
+    // The files of area n changed on disk: when this window lists that area, it lists it again with the
+    // selection on the same file, without a box and without moving the current directory.
+    void FollowArea(int area);
 
     // How a file listed by its short name is marked: the catalogue cannot hold its own name.
     static constexpr char kShortNameMark[] = "  (short name)";
@@ -33,6 +36,7 @@ public:
 
 protected:
     void SetupWindow() override;
+    INT_PTR DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Escape: the window ends without the close check, unless an examined program still runs.
     void CmCancel() override;
 
@@ -42,6 +46,8 @@ private:
     void CmExamine();
     void CmHelp();
     void ClearFileInfo();
+    // Fills the list with the files of the current area path; false when the directory cannot be listed.
+    bool ListFiles();
 
     // A listed file: the name the program uses for it, and its full path with its real name.
     struct ListedFile {

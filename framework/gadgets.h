@@ -94,6 +94,11 @@ public:
     // What the text part shows now.
     std::string GetShownText() const;
 
+    // A pane of its own between the text and the indicators, as wide as widest needs; SetPaneText fills it.
+    void ReservePane(const char* widest);
+    void SetPaneText(const char* text);
+    std::string GetPaneText() const { return m_paneText; }
+
     void ToggleOvertype() { m_overtype = !m_overtype; }
     bool IsIndicatorOn(ModeIndicator indicator) const;
     void IdleAction(const TDecoratedMDIFrame& frame) override;
@@ -104,7 +109,12 @@ private:
 
     unsigned m_indicators;
     std::vector<ModeIndicator> m_parts;
+    // The index of the first indicator part: after the text, and after the pane when there is one.
+    int FirstIndicatorPart() const { return m_paneWidest.empty() ? 1 : 2; }
+
     std::string m_text;
+    std::string m_paneWidest;
+    std::string m_paneText;
     bool m_showingHint = false;
     bool m_overtype = false;
     unsigned m_shownStates = ~0u;

@@ -30,6 +30,8 @@ public:
     // Takes the child and creates its window, which becomes the active MDI child. Null on failure.
     TMDIChild* CreateChild(std::unique_ptr<TMDIChild> child);
     std::vector<TMDIChild*> GetChildren() const;
+    // The active MDI child, or null.
+    TMDIChild* GetActiveChild() const;
     // Close All: closes every child when all of them agree.
     void CloseChildren();
     bool CanClose() override;

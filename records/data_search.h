@@ -38,6 +38,8 @@ public:
     void ShowQueryText();
     // Posts WM_OPENRECORD with the selected line's record number to the MDI client, or says why not.
     void OpenSelectedRecord();
+    // The records the result list shows, in its order.
+    std::vector<std::int32_t> ListedRecords() const { return m_lines.Records(); }
     // A record was changed or deleted: its line is rebuilt from the stored record, or dropped.
     void RefreshRecordLine(std::int32_t recordNumber);
 

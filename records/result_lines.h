@@ -29,6 +29,8 @@ public:
     // Empties the list and everything kept beside it.
     void Clear();
 
+    // The records of the listed lines, in the list's order.
+    std::vector<std::int32_t> Records() const;
     // The index of the record's line, or -1.
     int Find(std::int32_t recordNumber) const;
     // Deletes the line at index.

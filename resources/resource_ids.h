@@ -277,3 +277,16 @@
 #define IDC_CHECK_STORE         104
 #define IDC_CHECK_AGAIN         105     // "Check"
 #define IDC_CHECK_HELP          9
+
+// ---- Intake: Store All (command 313) and the list of files it left (dialog 18), Export (command 314), the
+// status bar's pane of waiting files ----
+#define CM_STORE_ALL            313
+#define CM_EXPORT_CATALOGUE     314
+#define HELP_CTX_STORE_ALL      219
+#define HELP_CTX_EXPORT         220
+#define IDD_FILES_LEFT          18
+#define IDC_LEFT_SUMMARY        101     // "<N> files stored, <M> left in the area."
+#define IDC_LEFT_LIST           102     // one line per file left: name, reason
+#define IDC_LEFT_HELP           9
+// Sent by the MDI client to its child windows when the files of a download area changed (wParam: area 1-4).
+#define WM_AREACHANGED          1037

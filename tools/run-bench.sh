@@ -59,6 +59,10 @@ run_win build/win/bench/check/check_bench.exe
 check_figures=$(cat "$out")
 rm -rf "$check_dir/KS_STORE"
 
+# Export of 100,000 records and Store All of 1,000 files of 100 KB with the shipped assistant as the default.
+run_win build/win/bench/intake/intake_bench.exe "$(winepath_w "$top/build/win/bin/assistants")"
+intake_figures=$(cat "$out")
+
 # Targets: a 100,000-record walk at 200,000 round trips per second or more, at least 500 durable adds per second.
 figure() { sed -n "s/^$1: //p" <<<"$engine_figures"; }
 walk=$(figure engine_walk_round_trips_per_s)
@@ -86,5 +90,13 @@ if awk -v check="$(sed -n 's/^check_catalogue_100k_s: //p' <<<"$check_figures")"
   echo "check_targets_met: yes"
 else
   echo "check_targets_met: no"
+fi
+# Targets: 100,000 records exported in 3 s or less, 1,000 files stored by Store All in 30 s or less.
+if awk -v export="$(sed -n 's/^export_100k_s: //p' <<<"$intake_figures")" \
+       -v store="$(sed -n 's/^store_all_1000_s: //p' <<<"$intake_figures")" \
+       'BEGIN { exit !(export != "" && store != "" && export <= 3 && store <= 30) }'; then
+  echo "intake_targets_met: yes"
+else
+  echo "intake_targets_met: no"
 fi
 exit $status

@@ -1,0 +1,136 @@
+// StoreDroppedFiles: what may be stored of a drop, the question, and the store.
+#include "download/dropped_files.h"
+
+#include <optional>
+
+#include "app/ks_app.h"
+#include "app/ks_client.h"
+#include "controls/calendar_date.h"
+#include "controls/date_text.h"
+#include "download/data_store.h"
+#include "download/file_moves.h"
+#include "download/store_all.h"
+#include "framework/handles.h"
+#include "framework/ui.h"
+
+namespace {
+
+constexpr char kCaption[] = "Store Dropped Files";
+
+std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::wstring& path)
+{
+    // Backup semantics opens a directory as well as a file; nothing is read or written.
+    const ks::FileHandle handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle || !GetFileInformationByHandle(handle.Get(), &info))
+        return std::nullopt;
+    return info;
+}
+
+std::wstring DirectoryOf(const std::wstring& path)
+{
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash == 2 ? 3 : slash);
+}
+
+std::string NameOf(const std::wstring& path)
+{
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    char text[MAX_PATH * 2]{};
+    WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+// The Storage Interface for one dropped file, as the Download Interface opens it for a listed one.
+void StoreOne(const WaitingFile& file, ks::TWindow& parent)
+{
+    std::string name = file.name;
+    std::wstring wideSource;
+    if (name.empty()) {
+        // Offered under its short name, moved by its real one.
+        wchar_t shortPath[MAX_PATH * 2]{};
+        if (GetShortPathNameW(file.path.c_str(), shortPath, MAX_PATH * 2))
+            name = NameOf(shortPath);
+        wideSource = file.path;
+    }
+    SYSTEMTIME day{};
+    FileTimeToSystemTime(&file.written, &day);
+    const std::string date = FormatDate(MakeDate(day.wDay, day.wMonth, day.wYear));
+    DataStore store(&parent, file.directory.c_str(), name.c_str(), date.c_str());
+    if (!wideSource.empty())
+        store.SetWideSource(wideSource);
+    store.Execute();
+}
+
+}  // namespace
+
+bool SameDirectory(const std::wstring& a, const std::wstring& b)
+{
+    const auto first = Identity(a);
+    const auto second = Identity(b);
+    return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
+           first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
+}
+
+void StoreDroppedFiles(KsClient& client, HDROP drop, ks::TWindow* from)
+{
+    std::vector<std::wstring> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        DragQueryFileW(drop, i, path.data(), length + 1);
+        path.resize(length);
+        paths.push_back(std::move(path));
+    }
+    DragFinish(drop);
+    StoreDroppedPaths(client, paths, from);
+}
+
+void StoreDroppedPaths(KsClient& client, const std::vector<std::wstring>& paths, ks::TWindow* from)
+{
+    const KsApp* app = KsApp::Get();
+    // Nothing is stored while a walk runs: the drop is refused as every other command is.
+    if (!app || app->Searching) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        return;
+    }
+    const std::wstring store = Widened(std::string(app->ProgramDir) + "\\KS_STORE");
+    std::vector<WaitingFile> files;
+    std::string refused;
+    for (const std::wstring& path : paths) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            refused += "\r" + NameOf(path) + " is a folder: only files can be stored.";
+            continue;
+        }
+        if (SameDirectory(DirectoryOf(path), store)) {
+            refused += "\r" + NameOf(path) + " is in KS_STORE already.";
+            continue;
+        }
+        WaitingFile file;
+        if (DescribeWaitingFile(path, file))
+            files.push_back(std::move(file));
+    }
+    HWND owner = from ? from->GetHandle() : client.GetHandle();
+    if (!refused.empty()) {
+        ks::Beep(MB_ICONEXCLAMATION);
+        const std::string text = "These cannot be stored:" + refused;
+        ks::ShowMessage(owner, text.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
+    }
+    if (files.empty())
+        return;
+    const std::string question =
+        files.size() == 1 ? std::string("Store 1 file in the catalogue? It will be moved into KS_STORE.")
+                          : "Store " + std::to_string(files.size()) +
+                                " files in the catalogue? They will be moved into KS_STORE.";
+    if (ks::ShowMessage(owner, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (files.size() == 1)
+        StoreOne(files.front(), from ? *from : static_cast<ks::TWindow&>(client));
+    else
+        StoreAll(client, std::move(files));
+}
