@@ -10,6 +10,7 @@
 #include "download/data_store.h"
 #include "download/file_moves.h"
 #include "download/store_all.h"
+#include "download/store_all_rules.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
 
@@ -123,10 +124,7 @@ void StoreDroppedPaths(KsClient& client, const std::vector<std::wstring>& paths,
     }
     if (files.empty())
         return;
-    const std::string question =
-        files.size() == 1 ? std::string("Store 1 file in the catalogue? It will be moved into KS_STORE.")
-                          : "Store " + std::to_string(files.size()) +
-                                " files in the catalogue? They will be moved into KS_STORE.";
+    const std::string question = DropQuestion(files.size());
     if (ks::ShowMessage(owner, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     if (files.size() == 1)

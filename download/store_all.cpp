@@ -306,8 +306,7 @@ void CmStoreAllWaiting(KsClient& client)
         ks::ShowMessage(client.GetHandle(), none.c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    const std::string question = "Store the " + std::to_string(files.size()) + " files waiting in " + named +
-                                 "? They will be moved into KS_STORE.";
+    const std::string question = StoreAllQuestion(files.size(), named);
     if (ks::ShowMessage(client.GetHandle(), question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     StoreAll(client, std::move(files));

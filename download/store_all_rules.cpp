@@ -51,5 +51,19 @@ std::string LeftReasonText(LeftReason reason)
 
 std::string StoreAllSummary(int stored, int left)
 {
-    return std::to_string(stored) + " files stored, " + std::to_string(left) + " left in the area.";
+    return std::to_string(stored) + (stored == 1 ? " file stored, " : " files stored, ") + std::to_string(left) +
+           " left in the area.";
+}
+
+std::string StoreAllQuestion(std::size_t files, const std::string& area)
+{
+    return files == 1 ? "Store the 1 file waiting in " + area + "? It will be moved into KS_STORE."
+                      : "Store the " + std::to_string(files) + " files waiting in " + area +
+                            "? They will be moved into KS_STORE.";
+}
+
+std::string DropQuestion(std::size_t files)
+{
+    return files == 1 ? std::string("Store 1 file in the catalogue? It will be moved into KS_STORE.")
+                      : "Store " + std::to_string(files) + " files in the catalogue? They will be moved into KS_STORE.";
 }

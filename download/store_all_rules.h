@@ -1,5 +1,6 @@
 // What Store All decides without the system: which names are partial downloads, and the texts of its outcome.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,8 @@ enum class LeftReason {
 };
 std::string LeftReasonText(LeftReason reason);
 
-// "<N> files stored, <M> left in the area."
+// "<N> files stored, <M> left in the area." ("1 file stored" for one).
 std::string StoreAllSummary(int stored, int left);
+// The question before Store All over an area (named by its alias and path), and before storing a drop.
+std::string StoreAllQuestion(std::size_t files, const std::string& area);
+std::string DropQuestion(std::size_t files);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -26,8 +27,11 @@ constexpr std::size_t kChunkBytes = 1 << 20;
 // A record text (ANSI code page) as UTF-8, so that a spreadsheet shows accents as they are.
 void AppendUtf8(std::string& out, std::string_view ansi)
 {
-    if (ansi.empty())
+    // Plain ASCII is the same in both: most texts take no conversion.
+    if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        out.append(ansi);
         return;
+    }
     wchar_t wide[kAbstractSize];
     const int count = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide,
                                           static_cast<int>(std::size(wide)));

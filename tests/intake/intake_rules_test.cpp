@@ -42,10 +42,14 @@ TEST(IntakeRules, CsvLinesQuoteEveryFieldDoubleQuotesAndEndWithCrLf)
     }
 }
 
-TEST(IntakeRules, TheSummaryCountsStoredAndLeftFiles)
+TEST(IntakeRules, TheTextsCountTheFiles)
 {
     EXPECT_EQ(StoreAllSummary(12, 0), "12 files stored, 0 left in the area.");
     EXPECT_EQ(StoreAllSummary(0, 3), "0 files stored, 3 left in the area.");
+    EXPECT_EQ(StoreAllSummary(1, 1), "1 file stored, 1 left in the area.");
+    EXPECT_EQ(DropQuestion(2), "Store 2 files in the catalogue? They will be moved into KS_STORE.");
+    EXPECT_EQ(DropQuestion(1), "Store 1 file in the catalogue? It will be moved into KS_STORE.");
+    EXPECT_EQ(StoreAllQuestion(1, "Mail (C:\\IN)"), "Store the 1 file waiting in Mail (C:\\IN)? It will be moved into KS_STORE.");
     // Every reason has a sentence of its own.
     std::string seen;
     for (LeftReason r : {LeftReason::PartialDownload, LeftReason::StillWritten, LeftReason::NameNotHeld,
