@@ -36,15 +36,6 @@ std::wstring DirectoryOf(const std::wstring& path)
     return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash == 2 ? 3 : slash);
 }
 
-std::string NameOf(const std::wstring& path)
-{
-    const std::size_t slash = path.find_last_of(L"\\/");
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    char text[MAX_PATH * 2]{};
-    WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-
 // The Storage Interface for one dropped file, as the Download Interface opens it for a listed one.
 void StoreOne(const WaitingFile& file, ks::TWindow& parent)
 {
@@ -54,7 +45,7 @@ void StoreOne(const WaitingFile& file, ks::TWindow& parent)
         // Offered under its short name, moved by its real one.
         wchar_t shortPath[MAX_PATH * 2]{};
         if (GetShortPathNameW(file.path.c_str(), shortPath, MAX_PATH * 2))
-            name = NameOf(shortPath);
+            name = ShownFileName(shortPath);
         wideSource = file.path;
     }
     SYSTEMTIME day{};
@@ -105,11 +96,11 @@ void StoreDroppedPaths(KsClient& client, const std::vector<std::wstring>& paths,
     for (const std::wstring& path : paths) {
         const DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            refused += "\r" + NameOf(path) + " is a folder: only files can be stored.";
+            refused += "\r" + ShownFileName(path) + " is a folder: only files can be stored.";
             continue;
         }
         if (SameDirectory(DirectoryOf(path), store)) {
-            refused += "\r" + NameOf(path) + " is in KS_STORE already.";
+            refused += "\r" + ShownFileName(path) + " is in KS_STORE already.";
             continue;
         }
         WaitingFile file;

@@ -14,6 +14,15 @@ void RemoveCopy(const std::wstring& path)
 
 }  // namespace
 
+std::string ShownFileName(const std::wstring& path)
+{
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    char text[MAX_PATH * 2]{};
+    WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
 std::wstring Widened(const std::string& path)
 {
     std::wstring wide(path.size() + 1, L'\0');

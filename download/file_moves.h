@@ -12,3 +12,6 @@ bool MoveWholeFile(const std::string& source, const std::string& target);
 
 // A path in the ANSI code page, widened for the wide file calls.
 std::wstring Widened(const std::string& path);
+// The name part of a wide path as far as the ANSI code page shows it ("?" for what it lacks): for texts only,
+// never to open the file by.
+std::string ShownFileName(const std::wstring& path);

@@ -44,16 +44,6 @@ std::optional<std::string> AnsiText(const wchar_t* name)
     return std::string(text);
 }
 
-// A file name as far as the ANSI code page shows it (characters it lacks as "?"), for the texts only.
-std::string ShownName(const std::wstring& path)
-{
-    const std::size_t slash = path.find_last_of(L'\\');
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    char text[MAX_PATH * 2]{};
-    WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-
 ULONGLONG Ticks(const FILETIME& time) { return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
 void Describe(const std::wstring& path, const WIN32_FIND_DATAW& data, WaitingFile& file)
@@ -127,7 +117,7 @@ bool StoreAllRun::NameTaken(const std::string& name)
 std::optional<LeftReason> StoreAllRun::Store(const WaitingFile& file)
 {
     // The checks come in the Storage Interface's order, each where it would ask the user.
-    if (IsPartialDownloadName(ShownName(file.path)))
+    if (IsPartialDownloadName(ShownFileName(file.path)))
         return LeftReason::PartialDownload;
     if (file.name.empty() || file.directory.empty() || file.name.size() > static_cast<std::size_t>(DataStore::kMaxFileName) ||
         !PlainNameFault(file.name).empty())
@@ -230,18 +220,14 @@ StoreAllOutcome StoreAll(KsClient& client, std::vector<WaitingFile> files)
     client.StopFlag = 0;
     {
         WalkScope scope(client, std::make_unique<KsAbort>(&client));
-        KsAbort& progress = scope.Progress();
-        if (progress.Create()) {
-            progress.SetProgress(0);
-            ShowWindow(progress.GetHandle(), SW_SHOW);
-        }
+        KsAbort& progress = scope.ShowProgress();
         ks::TApplication* pump = ks::TApplication::Current();
         StoreAllRun run(client, *app);
         using Clock = std::chrono::steady_clock;
         Clock::time_point sliceEnd = Clock::now();
         for (std::size_t i = 0; i < files.size(); ++i) {
             const WaitingFile& file = files[i];
-            const std::string shown = file.name.empty() ? ShownName(file.path) : file.name;
+            const std::string shown = file.name.empty() ? ShownFileName(file.path) : file.name;
             if (client.StopFlag || run.Broken()) {
                 outcome.left.push_back({shown, LeftReason::NotReached});
                 continue;

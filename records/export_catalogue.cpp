@@ -200,11 +200,7 @@ void ExportCatalogue(KsClient& client, const std::optional<std::vector<std::int3
     client.StopFlag = 0;
     {
         WalkScope scope(client, std::make_unique<KsAbort>(&client));
-        KsAbort& progress = scope.Progress();
-        if (progress.Create()) {
-            progress.SetProgress(0);
-            ShowWindow(progress.GetHandle(), SW_SHOW);
-        }
+        KsAbort& progress = scope.ShowProgress();
         ExportWalk walk(client, listed);
         walked = walk.Run(
             [&](const FileRecord& record) {

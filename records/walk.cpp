@@ -20,3 +20,12 @@ WalkScope::~WalkScope()
     if (m_app)
         m_app->Searching = 0;
 }
+
+KsAbort& WalkScope::ShowProgress()
+{
+    if (m_progress->Create()) {
+        m_progress->SetProgress(0);
+        ShowWindow(m_progress->GetHandle(), SW_SHOW);
+    }
+    return *m_progress;
+}

@@ -28,6 +28,8 @@ public:
     WalkScope(const WalkScope&) = delete;
     WalkScope& operator=(const WalkScope&) = delete;
     KsAbort& Progress() { return *m_progress; }
+    // Shows the progress dialog at 0 and gives it.
+    KsAbort& ShowProgress();
 
 private:
     KsClient& m_client;

@@ -21,19 +21,6 @@ using namespace std::chrono_literals;
 using ks_test::Eventually;
 using ks_test::Program;
 
-void Settle(const std::string& path)
-{
-    // Written a day ago: a file that has stopped changing.
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-    t.QuadPart -= 24ULL * 3600ULL * 10'000'000ULL;
-    const FILETIME then{t.LowPart, t.HighPart};
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFileTime(file, nullptr, nullptr, &then);
-    CloseHandle(file);
-}
-
 TEST(StoreAllEndToEnd, TwoHundredFilesAreStoredInOneGoAndFoundBySearch)
 {
     ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
@@ -52,7 +39,7 @@ TEST(StoreAllEndToEnd, TwoHundredFilesAreStoredInOneGoAndFoundBySearch)
         else
             out << std::string(1000 + i, '\0');  // no text an assistant could describe
         out.close();
-        Settle(path);
+        ks_test::SetWrittenHoursAgo(path, 24);  // a file that has stopped changing
     }
     ks_test::SetOnlyAreaOne(area);
     ks_test::SetRegString("Assistants\\Archive Description", "Filename", "ARCDESC.DLL");

@@ -52,20 +52,6 @@ inline std::vector<std::string> FilesIn(const std::string& dir)
     return names;
 }
 
-// Sets a file's last write (UTC) some hours back, so that it counts as settled.
-inline void SetWrittenHoursAgo(const std::string& path, int hours)
-{
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-    t.QuadPart -= static_cast<ULONGLONG>(hours) * 3600ULL * 10'000'000ULL;
-    const FILETIME then{t.LowPart, t.HighPart};
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    SetFileTime(file, nullptr, nullptr, &then);
-    CloseHandle(file);
-}
-
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
