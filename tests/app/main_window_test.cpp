@@ -88,11 +88,12 @@ TEST_F(MainWindow, MenuHasEveryItemWithItsCommand)
     WalkMenu(GetMenu(frame), 0, lines);
     const std::vector<MenuLine> expected = {
         {0, "&File", UINT(-1)},       {1, "E&xit\tAlt+F4", 24310},
-        {0, "&Downloaded", UINT(-1)}, {1, "&Files Downloaded", 1028},
+        {0, "&Downloaded", UINT(-1)}, {1, "&Files Downloaded", 1028}, {1, "Store &All Waiting Files...", 313},
         {0, "&Stored", UINT(-1)},     {1, "&Stored Files", 1025},
         {0, "&Preferences", UINT(-1)}, {1, "&Download Areas", 301}, {1, "&Assistants", UINT(-1)},
         {2, "&Configure", 306},       {2, "&Install", 305},
         {0, "&Utilitys", UINT(-1)},   {1, "&Convert", 311}, {1, "Check &Catalogue", 312},
+        {1, "&Export Catalogue...", 314},
         {0, "&Window", UINT(-1)},     {1, "&Cascade", 24361}, {1, "Arrange &Icons", 24364}, {1, "C&lose All", 24365},
         {0, "&Help", UINT(-1)},       {1, "&Contents", 302}, {1, "Setting Up Kestrum32", 307}, {1, "-", 0},
         {1, "&Disclaimer and Agreement", 304}, {1, "-", 0}, {1, "&About...", 2009},
@@ -226,6 +227,8 @@ TEST_F(MainWindow, StatusBarShowsStatusAndTheHintOfTheHighlightedCommand)
         {307, "Useful Information about setting up Kestrum."},
         {311, "Converts and Imports Kestrum 1.x Database and Files"},
         {312, "Finds missing files, stored files without a record and records sharing a file."},
+        {313, "Stores every file waiting in a download area, described by the default assistant."},
+        {314, "Writes the catalogue's records to a file that spreadsheets read."},
         {1025, "Searches the files stored."},
         {1028, "Creates a new Download Interface."},
         {2009, "About the Kestrum application"},

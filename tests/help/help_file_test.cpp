@@ -77,6 +77,8 @@ TEST_F(ShippedHelp, EveryHelpButtonFindsItsTopic)
         {HELP_CTX_INSTALL_FILES, "Install File(s)"},
         {HELP_CTX_DISCLAIMER, "Disclaimer and Agreement"},
         {HELP_CTX_CATALOGUE_CHECK, "Catalogue Check"},
+        {HELP_CTX_STORE_ALL, "Store All Waiting Files"},
+        {HELP_CTX_EXPORT, "Export Catalogue"},
     };
     EXPECT_EQ(file.Title(), "Kestrum32 Help");
     EXPECT_EQ(file.Contents().title, "Contents");

@@ -107,7 +107,7 @@ TEST_F(HelpViewerTest, IndexShowsTheContentsListingEveryTopic)
     HWND viewer = ks::HelpViewerWindow();
     EXPECT_EQ(TextOf(viewer), "Kestrum32 Help - Contents");
     EXPECT_EQ(SelectedTopic(viewer), "Contents");
-    EXPECT_EQ(SendMessageA(TopicList(viewer), LB_GETCOUNT, 0, 0), 15);
+    EXPECT_EQ(SendMessageA(TopicList(viewer), LB_GETCOUNT, 0, 0), 17);
     // The listing is a bulleted list, a bullet and a tab before each title, and closes the topic.
     const std::string text = ShownText(viewer);
     for (const char* title : {"\tDownload Interface\n", "\tSetting Up\n"})
