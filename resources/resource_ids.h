@@ -211,6 +211,10 @@
 #define IDC_SEARCH_DETAILS      109
 #define IDC_SEARCH_SET_QUERY    115
 #define IDC_SEARCH_HELP         9
+// The result list's headings, each placed over its column at set-up.
+#define IDC_SEARCH_HEAD_TITLE   120     // "Description"
+#define IDC_SEARCH_HEAD_DATE    121     // "Download Date"
+#define IDC_SEARCH_HEAD_NAME    122     // "Filename"
 #define CM_RESULT_MOVE          108
 
 // ---- Query Helper (dialog 6) ----
@@ -277,3 +281,7 @@
 #define IDC_CHECK_STORE         104
 #define IDC_CHECK_AGAIN         105     // "Check"
 #define IDC_CHECK_HELP          9
+// The findings' headings, each placed over its column at set-up.
+#define IDC_CHECK_HEAD_FILE     110     // "File"
+#define IDC_CHECK_HEAD_FINDING  111     // "Finding"
+#define IDC_CHECK_HEAD_DIR      112     // "Directory"
