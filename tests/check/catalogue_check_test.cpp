@@ -399,8 +399,8 @@ TEST_F(CheckTest, ColumnsStayPutAndTextsTooLongForThemEndInDotsOnTheScreenOnly)
             << Lines(*check)[i];
     }
     // The long name ends in "..." within its column, a short one does not; a long folder keeps its end.
-    EXPECT_TRUE(picture.EndsInDots(list, rows[0], headings[0], headings[1], background));
-    EXPECT_FALSE(picture.EndsInDots(list, rows[1], headings[0], headings[1], background));
+    EXPECT_TRUE(picture.EndsWithText(list, rows[0], headings[0], headings[1], background, "..."));
+    EXPECT_FALSE(picture.EndsWithText(list, rows[1], headings[0], headings[1], background, "..."));
     EXPECT_TRUE(picture.EndsWithText(list, rows[0], headings[2], picture.Width(), background, "...\\downloads"));
     EXPECT_TRUE(picture.EndsWithText(list, rows[1], headings[2], picture.Width(), background, "KS_STORE"));
     // Nothing to scroll sideways.

@@ -39,10 +39,10 @@ TEST_F(SearchTest, EveryColumnStartsUnderItsHeadingWhateverTheTitle)
     // A title and a file name too long for their columns end in "..." there.
     RECT row{};
     SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
-    EXPECT_TRUE(picture.EndsInDots(list, row, headings[0], headings[1], background));
+    EXPECT_TRUE(picture.EndsWithText(list, row, headings[0], headings[1], background, "..."));
     SendMessageA(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
-    EXPECT_TRUE(picture.EndsInDots(list, row, headings[2], picture.Width(), background));
-    EXPECT_FALSE(picture.EndsInDots(list, row, headings[1], headings[2], background));
+    EXPECT_TRUE(picture.EndsWithText(list, row, headings[2], picture.Width(), background, "..."));
+    EXPECT_FALSE(picture.EndsWithText(list, row, headings[1], headings[2], background, "..."));
 
     // Each heading shows its whole text within its column ("Download Date" on two lines).
     for (std::size_t i = 0; i < 3; ++i) {

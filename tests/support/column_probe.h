@@ -46,31 +46,6 @@ public:
         return ink;
     }
 
-    // Whether the text painted in [from, to) of a row ends in "...": the last ink, as wide as the dots are in
-    // the list's font, lies only in the lower half of the row, where dots stand and letters do not end.
-    bool EndsInDots(HWND list, const RECT& row, int from, int to, COLORREF background) const
-    {
-        int last = -1;
-        for (int x = from; x < to && x < m_width; ++x)
-            for (int y = row.top; y < row.bottom; ++y)
-                if (At(x, y) != background)
-                    last = x;
-        if (last < 0)
-            return false;
-        HDC dc = GetDC(list);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
-        SIZE dots{};
-        GetTextExtentPoint32A(dc, "...", 3, &dots);
-        SelectObject(dc, old);
-        ReleaseDC(list, dc);
-        const int middle = (row.top + row.bottom) / 2;
-        for (int x = last - dots.cx + 2; x <= last; ++x)
-            for (int y = row.top; y < middle; ++y)
-                if (At(x, y) != background)
-                    return false;
-        return true;
-    }
-
     // Whether the text painted in [from, to) of a row ends with this text, as the list's font draws it.
     bool EndsWithText(HWND list, const RECT& row, int from, int to, COLORREF background, const char* text) const
     {
