@@ -142,6 +142,13 @@ bool ListAssistants(const ks::TListBox& list, HWND owner, const char* errorCapti
     return true;
 }
 
+void SelectDefaultOrFirst(const ks::TListBox& list)
+{
+    const std::string name = DefaultAssistantName();
+    const LRESULT found = list.Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
+    list.SetSelIndex(found == LB_ERR ? 0 : static_cast<int>(found));
+}
+
 void ShowNoAssistants(HWND owner)
 {
     ks::ShowMessage(owner,

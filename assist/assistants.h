@@ -30,6 +30,8 @@ std::string LibraryPath(const std::string& file);
 bool ListAssistants(const ks::TListBox& list, HWND owner, const char* errorCaption);
 // The box a dialog shows over an empty list.
 void ShowNoAssistants(HWND owner);
+// Selects the default assistant in a list of them, or the first when the default is not listed.
+void SelectDefaultOrFirst(const ks::TListBox& list);
 
 // Runs a library's _StartAssist on the Storage Interface's file and takes the proposed texts over into its
 // edits. busy is the Storage Interface's assistant busy flag, set exactly for the call.

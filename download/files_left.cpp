@@ -24,8 +24,7 @@ void FilesLeft::SetupWindow()
     if (GetParentObject())
         ks::CentreOverWindow(m_hwnd, GetParentObject()->GetHandle());
     m_summaryText.SetText(m_summary.c_str());
-    const int tabs[] = {kReasonTab};
-    m_list.Send(LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(tabs));
+    m_list.SetColumns({kReasonTab}, {IDC_LEFT_HEAD_FILE, IDC_LEFT_HEAD_REASON});
     m_list.Send(WM_SETREDRAW, FALSE);
     for (const StoreAllOutcome::Left& file : m_left)
         m_list.AddString((file.name + "\t" + LeftReasonText(file.reason)).c_str());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "download/store_all.h"
+#include "framework/column_list.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 
@@ -24,7 +25,7 @@ private:
     std::string m_summary;
     std::vector<StoreAllOutcome::Left> m_left;
     ks::TStatic m_summaryText;
-    ks::TListBox m_list;
+    ks::TColumnList m_list;
 
     static const ks::TResponse<FilesLeft> Responses[];
 };

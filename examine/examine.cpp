@@ -198,7 +198,7 @@ bool LaunchAssociated(HWND owner, const char* directory, const char* name, bool 
     return true;
 }
 
-void RunQuickView(const char* directory, const char* name)
+void RunQuickView(const char* directory, const char* name, HWND owner)
 {
     char system[MAX_PATH + 1]{};
     GetSystemDirectoryA(system, MAX_PATH);
@@ -210,7 +210,12 @@ void RunQuickView(const char* directory, const char* name)
             return;
         viewer = std::string(app->ProgramDir) + "\\" + kViewerProgram;
     }
-    ks::Ui().StartProgram(examine::ViewerCommandLine(viewer, directory, name).c_str(), SW_SHOWNORMAL);
+    if (ks::Ui().StartProgram(examine::ViewerCommandLine(viewer, directory, name).c_str(), SW_SHOWNORMAL))
+        return;
+    // Otherwise nothing at all would answer the user's Examine.
+    ks::Beep(MB_ICONEXCLAMATION);
+    const std::string text = "Sorry, Could not start the viewer " + viewer + " to show " + name + ".";
+    ks::ShowMessage(owner, text.c_str(), "Viewer Error", MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool EmptyScratch(HWND owner)
@@ -304,7 +309,7 @@ void ExamineFile(HWND owner, const char* directory, const char* name, const std:
     app->Examining = 1;
     const bool ended = LaunchAssociated(owner, scratch.c_str(), name, true);
     if (!ended) {
-        RunQuickView(scratch.c_str(), name);
+        RunQuickView(scratch.c_str(), name, owner);
         app->Examining = 0;
         return;
     }

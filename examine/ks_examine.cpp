@@ -168,7 +168,7 @@ void KsExamine::ExamineSelected()
     }
     const std::string directory = CurrentDirectory();
     if (!LaunchAssociated(m_hwnd, directory.c_str(), name.c_str(), false))
-        RunQuickView(directory.c_str(), name.c_str());
+        RunQuickView(directory.c_str(), name.c_str(), m_hwnd);
 }
 
 void KsExamine::CopySelected(bool installing)

@@ -2,6 +2,7 @@
 #include "framework/gadgets.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "framework/mdi.h"
 
@@ -90,6 +91,22 @@ LRESULT TControlBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         GetClientRect(m_hwnd, &rect);
         FillRect(reinterpret_cast<HDC>(wParam), &rect, GetSysColorBrush(COLOR_BTNFACE));
         return 1;
+    }
+    // The status bar shows the hint of the button under the mouse, as it does for a highlighted menu item.
+    if (msg == WM_MOUSEMOVE || msg == WM_MOUSELEAVE) {
+        UINT command = 0;
+        if (msg == WM_MOUSEMOVE) {
+            POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const int index = static_cast<int>(Send(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&point)));
+            command = index >= 0 && !IsSeparatorAt(index) ? CommandAt(index) : 0;
+            TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, m_hwnd, 0};
+            TrackMouseEvent(&leave);
+        }
+        if (command != m_hintCommand) {
+            m_hintCommand = command;
+            if (auto* frame = dynamic_cast<TDecoratedMDIFrame*>(TWindow::FromHandle(GetParent(m_hwnd))))
+                frame->ShowCommandHint(command);
+        }
     }
     return TGadgetWindow::WindowProc(msg, wParam, lParam);
 }

@@ -75,6 +75,7 @@ private:
     };
     std::vector<Gadget> m_gadgets;
     mutable std::string m_tip;
+    UINT m_hintCommand = 0;  // the button under the mouse, whose hint the status bar shows
 };
 
 class TStatusBar : public TGadgetWindow {

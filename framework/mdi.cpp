@@ -365,6 +365,16 @@ void TDecoratedMDIFrame::MenuSelect(UINT id, UINT flags, HMENU menu)
     m_statusBar->SetHintText(command ? LoadResourceString(GetModuleHandleA(nullptr), id).c_str() : "");
 }
 
+void TDecoratedMDIFrame::ShowCommandHint(UINT id)
+{
+    if (!m_statusBar)
+        return;
+    if (id == 0)
+        m_statusBar->ClearHint();
+    else
+        m_statusBar->SetHintText(LoadResourceString(GetModuleHandleA(nullptr), id).c_str());
+}
+
 void TDecoratedMDIFrame::EnableMenuItems(HMENU popup)
 {
     const int count = GetMenuItemCount(popup);

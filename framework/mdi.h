@@ -109,6 +109,10 @@ public:
     bool HandlesCommand(UINT id) const override { return id == CM_EXIT; }
     bool OnCommand(UINT id, UINT notify, HWND control) override;
 
+    // The status bar shows the hint of a command (a menu item highlighted, a control-bar button under the
+    // mouse) instead of its text; 0 shows the text again.
+    void ShowCommandHint(UINT id);
+
     // Called by the application when its queue runs empty, and for every keyboard message first.
     void IdleAction();
     void PreProcessKey(const MSG& msg);

@@ -107,10 +107,8 @@ bool CatalogueCheck::OnCommand(UINT id, UINT notify, HWND control)
 void CatalogueCheck::SetupWindow()
 {
     m_client = KsClient::Of(*this);
-    const int tabStops[] = {100, 160};
-    m_list.Send(LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(tabStops));
-    // Wide enough to scroll to the end of a long directory.
-    m_list.Send(LB_SETHORIZONTALEXTENT, 1400);
+    // A long directory keeps its beginning and its end on the screen.
+    m_list.SetColumns({100, 160}, {IDC_CHECK_HEAD_FILE, IDC_CHECK_HEAD_FINDING, IDC_CHECK_HEAD_DIR}, true);
     PostMessageA(m_hwnd, WM_KS_CHECK_START, 0, 0);
 }
 

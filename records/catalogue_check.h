@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/column_list.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "records/check_findings.h"
@@ -49,7 +50,7 @@ private:
     std::string StoreDirectory() const;
 
     static const ks::TResponse<CatalogueCheck> Responses[];
-    ks::TListBox m_list;
+    ks::TColumnList m_list;
     KsClient* m_client = nullptr;
     std::vector<Finding> m_findings;
 };

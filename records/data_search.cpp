@@ -30,14 +30,14 @@ bool IsSystemLetter(unsigned char c) { return IsCharAlphaA(static_cast<CHAR>(c))
 
 void TMenList::Bind(HWND hwnd)
 {
-    TListBox::Bind(hwnd);
+    TColumnList::Bind(hwnd);
     Subclass(hwnd);
 }
 
 LRESULT TMenList::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg != WM_CONTEXTMENU)
-        return TListBox::WindowProc(msg, wParam, lParam);
+        return TColumnList::WindowProc(msg, wParam, lParam);
     const ks::MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_RESULT_POPUP)));
     if (HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr)
         TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0,
@@ -69,8 +69,8 @@ bool DataSearch::OnCommand(UINT id, UINT notify, HWND control)
 void DataSearch::SetupWindow()
 {
     m_client = KsClient::Of(*this);
-    const int tabStops[] = {190, 230, 350, 380};
-    m_results.Send(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(tabStops));
+    // Title, date, file name; the location and the record number lie beyond the list's visible width.
+    m_results.SetColumns({190, 230, 350, 380}, {IDC_SEARCH_HEAD_TITLE, IDC_SEARCH_HEAD_DATE, IDC_SEARCH_HEAD_NAME});
 }
 
 INT_PTR DataSearch::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam)

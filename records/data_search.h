@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "controls/calendar_edit.h"
+#include "framework/column_list.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "records/query.h"
@@ -14,10 +15,11 @@
 
 class KsClient;
 
-// A list box that opens menu 101's pop-up on the context-menu message; its commands go to the dialog.
-class TMenList : public ks::TListBox {
+// A list box that opens menu 101's pop-up on the context-menu message; its commands go to the dialog. Its lines
+// stand in columns under the dialog's headings.
+class TMenList : public ks::TColumnList {
 public:
-    using TListBox::TListBox;
+    using TColumnList::TColumnList;
     void Bind(HWND hwnd) override;
 
 protected:

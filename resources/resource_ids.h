@@ -211,6 +211,10 @@
 #define IDC_SEARCH_DETAILS      109
 #define IDC_SEARCH_SET_QUERY    115
 #define IDC_SEARCH_HELP         9
+// The result list's headings, each placed over its column at set-up.
+#define IDC_SEARCH_HEAD_TITLE   120     // "Description"
+#define IDC_SEARCH_HEAD_DATE    121     // "Download Date"
+#define IDC_SEARCH_HEAD_NAME    122     // "Filename"
 #define CM_RESULT_MOVE          108
 
 // ---- Query Helper (dialog 6) ----
@@ -277,6 +281,10 @@
 #define IDC_CHECK_STORE         104
 #define IDC_CHECK_AGAIN         105     // "Check"
 #define IDC_CHECK_HELP          9
+// The findings' headings, each placed over its column at set-up.
+#define IDC_CHECK_HEAD_FILE     110     // "File"
+#define IDC_CHECK_HEAD_FINDING  111     // "Finding"
+#define IDC_CHECK_HEAD_DIR      112     // "Directory"
 
 // ---- Intake: Store All (command 313) and the list of files it left (dialog 18), Export (command 314), the
 // status bar's pane of waiting files ----
@@ -288,5 +296,8 @@
 #define IDC_LEFT_SUMMARY        101     // "<N> files stored, <M> left in the area."
 #define IDC_LEFT_LIST           102     // one line per file left: name, reason
 #define IDC_LEFT_HELP           9
+#define IDC_LEFT_HEAD_FILE      103     // "File", placed over its column at set-up
+#define IDC_LEFT_HEAD_REASON    104     // "Reason"
+
 // Sent by the MDI client to its child windows when the files of a download area changed (wParam: area 1-4).
 #define WM_AREACHANGED          1037

@@ -206,14 +206,14 @@ TEST_F(MainWindow, ControlBarButtonsShowTheirGlyphs)
     EXPECT_EQ(CloseAndRun(app), 0);
 }
 
-TEST_F(MainWindow, StatusBarShowsStatusAndTheHintOfTheHighlightedCommand)
+TEST_F(MainWindow, StatusBarSaysReadyOrTheHintOfTheCommandUnderTheMouseOrHighlighted)
 {
     KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     ASSERT_TRUE(app.InitInstance());
     HWND frame = app.GetMainWindow()->GetHandle();
     ks::TStatusBar* status = app.GetMainWindow()->GetStatusBar();
     ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->GetShownText(), "Status");
+    EXPECT_EQ(status->GetShownText(), "Ready");
 
     const struct {
         UINT id;
@@ -243,7 +243,32 @@ TEST_F(MainWindow, StatusBarShowsStatusAndTheHintOfTheHighlightedCommand)
     }
     // The menu closes: the status text comes back.
     SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    EXPECT_EQ(status->GetShownText(), "Status");
+    EXPECT_EQ(status->GetShownText(), "Ready");
+
+    // The mouse over the control bar: a button's hint, nothing over the space between buttons, and the text
+    // again once the mouse has left.
+    HWND bar = app.GetMainWindow()->GetControlBar()->GetHandle();
+    auto pointAt = [&](int index, bool besideIt) {
+        RECT item{};
+        SendMessageA(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        return MAKELPARAM(besideIt ? item.right + 2 : (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    };
+    const int downloaded = static_cast<int>(SendMessageA(bar, TB_COMMANDTOINDEX, 1028, 0));
+    const int help = static_cast<int>(SendMessageA(bar, TB_COMMANDTOINDEX, 302, 0));
+    const struct {
+        UINT msg;
+        LPARAM at;
+        const char* shown;
+    } moves[] = {
+        {WM_MOUSEMOVE, pointAt(downloaded, false), "Creates a new Download Interface."},
+        {WM_MOUSEMOVE, pointAt(downloaded, true), "Ready"},  // the separator after it
+        {WM_MOUSEMOVE, pointAt(help, false), "Shows Contents page of the help file."},
+        {WM_MOUSELEAVE, 0, "Ready"},
+    };
+    for (const auto& m : moves) {
+        SendMessageA(bar, m.msg, 0, m.at);
+        EXPECT_EQ(status->GetShownText(), m.shown);
+    }
     EXPECT_EQ(CloseAndRun(app), 0);
 }
 

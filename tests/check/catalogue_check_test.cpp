@@ -15,6 +15,7 @@
 #include "records/catalogue_check.h"
 #include "records/check_child.h"
 #include "resources/resource_ids.h"
+#include "tests/support/column_probe.h"
 #include "tests/support/during_walk.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
@@ -214,6 +215,8 @@ TEST_F(CheckTest, ACleanCatalogueGivesAnEmptyListAndABoxSayingSo)
     CatalogueCheck* check = Open();
     ASSERT_NE(check, nullptr);
     EXPECT_TRUE(Lines(*check).empty());
+    // An empty list shows no scroll bar.
+    EXPECT_EQ(GetWindowLongA(check->GetItem(IDC_CHECK_FINDINGS), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
     const auto boxes = m_ui.Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, CatalogueCheck::kNothingFound);
@@ -370,6 +373,40 @@ TEST_F(CheckTest, StoreAddsARecordForAFileWithoutOneAndLeavesTheFileWhereItIs)
     EXPECT_TRUE(BufferUntouched());
 }
 
+TEST_F(CheckTest, ColumnsStayPutAndTextsTooLongForThemEndInDotsOnTheScreenOnly)
+{
+    const std::string longName = "A FILE NAME FAR TOO LONG FOR ITS COLUMN.TXT";
+    const std::string longPlace = m_store + "\\a folder whose name is much too long for the list\\downloads";
+    Add(longName, longPlace);
+    Add("GONE.ZIP", m_store);
+    CatalogueCheck* check = Open();
+    ASSERT_NE(check, nullptr);
+    // The lines keep their whole texts.
+    ASSERT_EQ(Lines(*check), (std::vector<std::string>{longName + "\tMissing file\t" + longPlace,
+                                                        "GONE.ZIP\tMissing file\t" + m_store}));
+    HWND list = check->GetItem(IDC_CHECK_FINDINGS);
+    std::vector<int> headings;
+    for (int id : {IDC_CHECK_HEAD_FILE, IDC_CHECK_HEAD_FINDING, IDC_CHECK_HEAD_DIR})
+        headings.push_back(ks_test::LeftIn(check->GetItem(id), list));
+    SetFocus(check->GetItem(IDC_CHECK_AGAIN));  // no focus frame across a line
+    const ks_test::ClientPicture picture(list);
+    const COLORREF background = GetSysColor(COLOR_WINDOW);
+    RECT rows[2]{};
+    for (int i = 0; i < 2; ++i) {
+        SendMessageA(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rows[i]));
+        EXPECT_EQ(ks_test::ColumnsUnderHeadings(picture.InkColumns(rows[i].top, rows[i].bottom, background), headings),
+                  "")
+            << Lines(*check)[i];
+    }
+    // The long name ends in "..." within its column, a short one does not; a long folder keeps its end.
+    EXPECT_TRUE(picture.EndsWithText(list, rows[0], headings[0], headings[1], background, "..."));
+    EXPECT_FALSE(picture.EndsWithText(list, rows[1], headings[0], headings[1], background, "..."));
+    EXPECT_TRUE(picture.EndsWithText(list, rows[0], headings[2], picture.Width(), background, "...\\downloads"));
+    EXPECT_TRUE(picture.EndsWithText(list, rows[1], headings[2], picture.Width(), background, "KS_STORE"));
+    // Nothing to scroll sideways.
+    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & WS_HSCROLL, 0);
+}
+
 // Not run by the suite: shows the window with a line of each kind for a few seconds, so that a screenshot can
 // be taken (run with --gtest_also_run_disabled_tests --gtest_filter=*Screenshot*).
 TEST_F(CheckTest, DISABLED_ScreenshotWithEachKind)
@@ -382,6 +419,7 @@ TEST_F(CheckTest, DISABLED_ScreenshotWithEachKind)
     WriteFile(m_store + "\\ORPHAN.TXT", "o");
     WriteFile(m_store + "\\TWIN.ZIP", "t");
     Add("NEWSLETTER-NOVEMBER-1996.TXT", m_store);
+    Add("GONE.ZIP", m_store + "\\a folder whose name is much too long for the list to show it whole\\downloads");
     Add("TWIN.ZIP", m_store);
     Add("TWIN.ZIP", m_store);
     CatalogueCheck* check = Open();

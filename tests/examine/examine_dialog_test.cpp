@@ -130,6 +130,17 @@ TEST_F(ExamineDialog, ListsTheFilesLeftAndEndsOnlyByClose)
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, id))) << id;
         for (int id : {IDOK, IDC_EXAMINE_FILE_NAME, IDC_EXAMINE_TYPE_LIST, IDC_EXAMINE_DRIVE_LIST})
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, id))) << id;
+        // The buttons read as the user knows them ("&&" shows one "&").
+        const struct {
+            int id;
+            const char* text;
+        } buttons[] = {{IDC_EXAMINE_EXAMINE, "Examine"}, {IDC_EXAMINE_INSTALL, "Copy && Install"},
+                       {IDC_EXAMINE_COPY, "Copy"}, {IDCANCEL, "Close"}, {IDC_EXAMINE_HELP, "Help"}};
+        for (const auto& b : buttons) {
+            char text[32]{};
+            GetDlgItemTextA(d, b.id, text, sizeof text);
+            EXPECT_STREQ(text, b.text);
+        }
         // Enter, a double click and OK do nothing; Help opens the topic.
         SelectFiles(d, {"README.TXT"});
         ClickNow(d, IDOK);

@@ -286,6 +286,31 @@ TEST_F(ExamineRun, AFileNoProgramTakesGoesToTheViewerAndLeavesNoRunBehind)
     EXPECT_EQ(ks_test::FilesIn(Scratch()), std::vector<std::string>{"plain.qqq"});
 }
 
+TEST_F(ExamineRun, AViewerThatCannotStartIsSaidSoAndLeavesNoRunBehind)
+{
+    ks_test::PutFile(m_area, "plain.qqq", "plain words");
+    // A program folder without the viewer, as a copy that lacks it would be.
+    const std::string bare = MakeDir("no viewer here");
+    const std::string programDir = m_app->ProgramDir;
+    m_ui.StartProgramsForReal(true);
+    KsManage* m = Open();
+    ASSERT_NE(m, nullptr);
+    Select(*m, 0);
+    lstrcpyA(m_app->ProgramDir, bare.c_str());
+    // Examine needs KS_TEMP in the program folder.
+    CreateDirectoryA((bare + "\\KS_TEMP").c_str(), nullptr);
+    ks_test::Click(*m, IDC_DOWNLOAD_EXAMINE);
+    lstrcpyA(m_app->ProgramDir, programDir.c_str());
+
+    const auto boxes = m_ui.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Sorry, Could not start the viewer " + bare + "\\ksview.exe to show plain.qqq.");
+    EXPECT_EQ(boxes[0].caption, "Viewer Error");
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes[0].owner, m->GetHandle());
+    EXPECT_EQ(m_app->Examining, 0);
+}
+
 TEST_F(ExamineRun, TheViewerShowsTextAndHexFromAFolderWithSpaces)
 {
     const std::string dir = MakeDir("my files");
