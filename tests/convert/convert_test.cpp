@@ -217,7 +217,8 @@ TEST_F(ConvertTest, ConvertsTheTableMovesTheStoreAndPointsItsRecordsAtTheNewStor
     }
     EXPECT_EQ(m_ui.Of(Shown::Kind::OpenFile).at(0).caption, "Select the Path to the Previous Version of Kestrum");
     EXPECT_EQ(m_filter, std::string("Kestrum (v1.x) (Kestrum.exe)\0Kestrum.exe\0\0", 42));
-    EXPECT_EQ(m_defExt, "Kestrum.exe");
+    // The extension alone, so that "Kestrum" typed in the name field finds Kestrum.exe.
+    EXPECT_EQ(m_defExt, "exe");
     EXPECT_EQ(m_flags & (OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY),
               DWORD(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
 

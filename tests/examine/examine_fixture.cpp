@@ -9,7 +9,7 @@ namespace ks_test {
 namespace {
 
 constexpr char kWordPadKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WORDPAD.EXE";
-const char* const kExtensions[] = {".kstx", ".txt", ".zip"};
+const char* const kExtensions[] = {".kstx", ".txt", ".zip", ".ksqq"};
 
 void SetDefault(HKEY root, const std::string& key, const std::string& value)
 {
@@ -100,7 +100,8 @@ void ExamineFixture::Associate(const char* extension, const std::string& program
 {
     const std::string progId = std::string("KsTest") + extension;
     SetDefault(HKEY_CLASSES_ROOT, extension, progId);
-    SetDefault(HKEY_CLASSES_ROOT, progId + "\\shell\\open\\command", program + " %1");
+    const std::string quoted = program.find(' ') == std::string::npos ? program : "\"" + program + "\"";
+    SetDefault(HKEY_CLASSES_ROOT, progId + "\\shell\\open\\command", quoted + " %1");
 }
 
 void ExamineFixture::SetWordPadPath(const std::string& path)
