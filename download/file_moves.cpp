@@ -133,7 +133,11 @@ bool MoveWholeFile(const std::wstring& source, const std::wstring& target)
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    // Who the source is, before anything moves.
+    // Who the source is, before anything moves. The source is held open (sharing everything) until the move is
+    // over: while it is open its index cannot pass to a new file, as it could once it is gone on a file system that
+    // reuses indexes (a new download under the source's name would then pass for the source).
+    const ks::FileHandle hold(CreateFileW(source.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
     const std::optional<FileIdentity> original = files.Identity(source);
     if (!original)
         return false;

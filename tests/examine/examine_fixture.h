@@ -10,6 +10,7 @@
 
 #include "app/ks_app.h"
 #include "tests/download/download_fixture.h"
+#include "tests/support/unix_shell.h"
 
 namespace ks_test {
 
@@ -80,9 +81,5 @@ protected:
     std::string m_log;
 };
 
-// Runs a Unix command line through the shell (Wine starts Unix programs given by their Z: path); its output.
-std::string RunUnix(const std::string& shellCommand);
-// The Unix path of a Windows path, or empty.
-std::string UnixPath(const std::string& windowsPath);
 
 }  // namespace ks_test

@@ -21,6 +21,7 @@
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/unix_shell.h"
 
 namespace {
 
@@ -497,6 +498,24 @@ TEST_F(Storing, AStoreOntoAFullDiskLeavesTheFileInItsArea)
     EXPECT_TRUE(Records().empty());
     RemoveDirectoryA("S:\\ksfull\\KS_STORE");
     RemoveDirectoryA("S:\\ksfull");
+}
+
+TEST_F(Storing, OneOfTwoFilesWhoseNamesDifferOnlyInCaseIsStoredAndNeitherIsLost)
+{
+    // The area's file system tells letter case apart: only the Unix side can make the second name.
+    Waiting("setup.exe", "the one stored");
+    const std::string made = ks_test::RunUnix("printf 'the one left' > '" + ks_test::UnixPath(m_area) + "/SETUP.EXE'");
+    ASSERT_TRUE(made.empty()) << made;
+    m_created.push_back(m_area + "\\SETUP.EXE");
+    EXPECT_EQ(RunStore("setup.exe", "01/05/96", [](ks::TDialog& d) { Click(d, IDOK); }), IDOK);
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    // The name edit keeps capitals: the file is stored as SETUP.EXE.
+    EXPECT_EQ(Contents(Stored("SETUP.EXE")), "the one stored");
+    EXPECT_EQ(ks_test::RunUnix("cat '" + ks_test::UnixPath(m_area) + "/SETUP.EXE'; ls '" + ks_test::UnixPath(m_area) + "'"),
+              "the one leftSETUP.EXE\n");
+    ASSERT_EQ(Records().size(), 1u);
+    EXPECT_EQ(Field(Records()[0].FileName), "SETUP.EXE");
+    EXPECT_TRUE(BufferUntouched());
 }
 
 TEST_F(Storing, AFileNamedOutsideTheCodePageIsStoredUnderTheNameTheUserConfirms)
