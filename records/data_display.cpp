@@ -433,6 +433,12 @@ void DataDisplay::CmRelink()
                         "File Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    // The record is linked to an ordinary file only.
+    if (!IsPlainFile(data.FileName)) {
+        ks::ShowMessage(m_hwnd, "This is not a file that a record can be linked to. Changes will NOT be processed.",
+                        "File Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
 
     const std::string oldName = r.FileName;
     SetFieldText(r.FileName, name);
@@ -450,12 +456,6 @@ void DataDisplay::CmRelink()
         return;
     }
     const std::string newPath = JoinPath(directory, name);
-    // The record is linked to an ordinary file only.
-    if (!IsPlainFile(newPath)) {
-        ks::ShowMessage(m_hwnd, "This is not a file that a record can be linked to. Changes will NOT be processed.",
-                        "File Error", MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
     bool deleteOld = false;
     // Deleting is offered for an ordinary file that is not the one chosen, however the two paths are spelled.
     if (IsPlainFile(oldPath) && !SameFile(newPath, oldPath)) {
