@@ -13,6 +13,7 @@
 #include "download/ks_child.h"
 #include "download/ks_manage.h"
 #include "examine/examine.h"
+#include "examine/launch_text.h"
 #include "framework/bor_controls.h"
 #include "framework/mdi.h"
 #include "resources/resource_ids.h"
@@ -289,6 +290,44 @@ TEST_F(ExamineRun, TheWaitForTheProgramLeavesTheProcessorFree)
     std::printf("processor share while waiting: %.3f\n", share);
     EXPECT_EQ(m_app->Examining, 0);
     EXPECT_EQ(OpenFiles().size(), 1u);
+}
+
+TEST_F(ExamineRun, ExamineTakesTheFileALineStandsForEvenWhenItIsListedByItsShortName)
+{
+    const std::wstring wide = std::wstring(m_area.begin(), m_area.end()) + L"\\\x65E5\x672C\x8A9E.qqq";
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "ten bytes!", 10, &written, nullptr);
+    CloseHandle(file);
+    ks_test::PutFile(m_area, "a plain one.qqq", "plain");
+    wchar_t shortPath[MAX_PATH]{};
+    ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);
+    const std::wstring shortWide = std::wstring(shortPath).substr(std::wstring(shortPath).rfind(L'\\') + 1);
+    const std::string shortName(shortWide.begin(), shortWide.end());
+    struct Case {
+        std::string line;  // the line selected, by the name it begins with
+        std::string copy;  // the name the examined copy has in KS_TEMP
+        std::string contents;
+    } cases[] = {{shortName, shortName, "ten bytes!"}, {"a plain one.qqq", "a plain one.qqq", "plain"}};
+    KsManage* m = Open();
+    ASSERT_NE(m, nullptr);
+    HWND list = m->GetItem(IDC_DOWNLOAD_FILES);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        m_ui.Clear();
+        const LRESULT index =
+            SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(c.line.c_str()));
+        ASSERT_NE(index, LB_ERR);
+        Select(*m, static_cast<int>(index));
+        ks_test::Click(*m, IDC_DOWNLOAD_EXAMINE);
+        // No program takes the type: the copy in KS_TEMP goes to the viewer.
+        EXPECT_TRUE(m_ui.Boxes().empty());
+        ASSERT_EQ(Starts().size(), 1u);
+        EXPECT_EQ(Starts()[0].text, ks_test::BinDir() + "\\ksview.exe " + examine::QuotedIfSpaced(Scratch() + "\\" + c.copy));
+        EXPECT_EQ(ks_test::ReadFileText(Scratch() + "\\" + c.copy), c.contents);
+    }
+    DeleteFileW(wide.c_str());
 }
 
 TEST_F(ExamineRun, AFileNoProgramTakesGoesToTheViewerAndLeavesNoRunBehind)
