@@ -19,6 +19,7 @@
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -538,11 +539,7 @@ TEST_F(CheckTest, KsStoreSpelledAnotherWayInARecordIsStillKsStore)
 TEST_F(CheckTest, StoreOfAFileListedByItsShortNameStoresTheRealFileWithoutComparingItWithItself)
 {
     const std::wstring wide = std::wstring(m_store.begin(), m_store.end()) + L"\\\x65E5\x672C\x8A9E.txt";
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, "wide bytes", 10, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(ks_test::PutWideFile(wide, "wide bytes"));
     CatalogueCheck* check = Open();
     ASSERT_NE(check, nullptr);
     ASSERT_EQ(Lines(*check).size(), 1u);

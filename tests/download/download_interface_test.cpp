@@ -16,6 +16,7 @@
 #include "framework/mdi.h"
 #include "resources/resource_ids.h"
 #include "tests/download/download_fixture.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -288,11 +289,7 @@ TEST_F(DownloadInterface, AFileNamedOutsideTheCodePageIsListedByItsShortNameAndI
     // A name the ANSI code page cannot hold, and a file that the pattern "???.txt" would match.
     const std::wstring realName = L"\x65E5\x672C\x8A9E.txt";
     const std::wstring wide = std::wstring(m_area.begin(), m_area.end()) + L"\\" + realName;
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, "ten bytes!", 10, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(ks_test::PutWideFile(wide, "ten bytes!"));
     ks_test::PutFile(m_area, "abc.txt", "seven b");
     ks_test::PutFile(m_area, "caf\xe9.txt", "12");
     SetArea(1, m_area, "One");

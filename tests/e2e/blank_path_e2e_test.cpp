@@ -52,9 +52,38 @@ bool OpenListedDirectory(HWND browser, const std::wstring& name)
     return false;
 }
 
+// What the program shows on the screen: the captions of its top-level windows and the texts in its boxes.
+std::string Shown(DWORD processId)
+{
+    struct Scan {
+        DWORD id;
+        std::string text;
+    } scan{processId, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM p) {
+            auto* s = reinterpret_cast<Scan*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (owner != s->id || !IsWindowVisible(hwnd))
+                return TRUE;
+            char text[512]{};
+            GetWindowTextA(hwnd, text, sizeof text);
+            s->text += std::string("[") + text + "]";
+            for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                char cls[16]{};
+                GetClassNameA(c, cls, sizeof cls);
+                if (std::string(cls) == "Static" && GetWindowTextA(c, text, sizeof text) > 0)
+                    s->text += std::string(" ") + text;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&scan));
+    return scan.text;
+}
+
 std::string FirstLine(const std::string& path)
 {
-    const std::string text = ks_test::ReadText(path);
+    const std::string text = ks_test::ReadFileText(path);
     return text.substr(0, text.find_first_of("\r\n"));
 }
 
@@ -73,6 +102,17 @@ TEST(BlankPathEndToEnd, StoreSearchExamineAnUnpackerAndCopyWhatItUnpacked)
     SetEnvironmentVariableA("KS_UNPACKER_LOG", log.c_str());
 
     ks_test::SetOnlyAreaOne(area);
+    // Should the test stop half-way, the program is ended (by the runner) and then its engine, so that the
+    // tests after this one start on their own.
+    struct EndEngine {
+        ~EndEngine()
+        {
+            if (HWND engine = FindWindowA(nullptr, "Kestrum32-16ParadoxInterface")) {
+                PostMessageA(engine, WM_CLOSE, 0, 0);
+                ks_test::WaitForGone("Kestrum32-16ParadoxInterface", 10s);
+            }
+        }
+    } endEngine;
     ks_test::ProgramWithDownloads run(folder);
     SetEnvironmentVariableA("KS_UNPACKER_LOG", nullptr);
     ASSERT_NE(run.list, nullptr);
@@ -97,16 +137,18 @@ TEST(BlankPathEndToEnd, StoreSearchExamineAnUnpackerAndCopyWhatItUnpacked)
     HWND results = GetDlgItem(search, IDC_SEARCH_RESULTS);
     Press(search, IDC_SEARCH_GO);
     ASSERT_TRUE(Eventually([&] { return SendMessageW(results, LB_GETCOUNT, 0, 0) == 1; }, 20s));
+    // The walk is over once its progress dialog has gone.
+    ASSERT_TRUE(ks_test::WaitForGone("Abort", 20s));
     EXPECT_EQ(ListTexts(results)[0].rfind(L"An installer", 0), 0u);
     SendMessageW(results, LB_SETSEL, TRUE, 0);
     Press(search, IDC_SEARCH_DETAILS);
     HWND record = ChildDialog(main, "Record Interface", IDC_RECORD_EXAMINE);
-    ASSERT_NE(record, nullptr);
+    ASSERT_NE(record, nullptr) << Shown(run.program.Id());
 
     // Examine: the unpacker runs from KS_TEMP and what it unpacked is offered.
     Press(record, IDC_RECORD_EXAMINE);
     HWND examine = ks_test::WaitForWindow("Examining File - SETUP.EXE", 30s);
-    ASSERT_NE(examine, nullptr);
+    ASSERT_NE(examine, nullptr) << Shown(run.program.Id());
     HWND files = GetDlgItem(examine, IDC_EXAMINE_FILE_LIST);
     ASSERT_TRUE(Eventually([&] { return SendMessageW(files, LB_GETCOUNT, 0, 0) == 2; }, 10s));
     EXPECT_EQ(ListTexts(files), (std::vector<std::wstring>{L"PROGRAM.DAT", L"README.TXT"}));
@@ -126,10 +168,10 @@ TEST(BlankPathEndToEnd, StoreSearchExamineAnUnpackerAndCopyWhatItUnpacked)
     Press(browser, IDOK);
     ASSERT_TRUE(Eventually([&] { return !IsWindow(browser); }, 20s));
     ASSERT_TRUE(Eventually([&] { return ks_test::Exists(copies + "\\PROGRAM.DAT"); }, 10s));
-    EXPECT_EQ(ks_test::ReadText(copies + "\\README.TXT"), "Read me first.\r\n");
-    EXPECT_EQ(ks_test::ReadText(copies + "\\PROGRAM.DAT"), std::string(300, 'p'));
+    EXPECT_EQ(ks_test::ReadFileText(copies + "\\README.TXT"), "Read me first.\r\n");
+    EXPECT_EQ(ks_test::ReadFileText(copies + "\\PROGRAM.DAT"), std::string(300, 'p'));
     // The stored file is as it was stored.
-    EXPECT_EQ(ks_test::ReadText(stored), ks_test::ReadText(ks_test::BinDir() + "\\unpacker.exe"));
+    EXPECT_EQ(ks_test::ReadFileText(stored), ks_test::ReadFileText(ks_test::BinDir() + "\\unpacker.exe"));
 
     Press(examine, IDCANCEL);
     ASSERT_TRUE(Eventually([&] { return !IsWindow(examine); }, 10s));

@@ -12,6 +12,7 @@
 
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_paths.h"
 
 namespace ks_test {
@@ -20,21 +21,6 @@ using namespace std::chrono_literals;
 
 inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// A file's bytes; empty when it cannot be read.
-inline std::string ReadText(const std::string& path)
-{
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
 
 template <class Condition>
 bool Eventually(Condition condition, std::chrono::milliseconds timeout)

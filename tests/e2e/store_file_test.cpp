@@ -104,11 +104,7 @@ TEST(StoreFileEndToEnd, ATypedPathIsRefusedAndAFileNamedOutsideTheCodePageIsStor
     CreateDirectoryA(area.c_str(), nullptr);
     std::ofstream(area + "\\NEWS.TXT", std::ios::binary) << "news of the day";
     const std::wstring wide = std::wstring(area.begin(), area.end()) + L"\\\x65E5\x672C\x8A9E.txt";
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, "ten bytes!", 10, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(ks_test::PutWideFile(wide, "ten bytes!"));
 
     ks_test::SetOnlyAreaOne(area);
     ks_test::ProgramWithDownloads run(folder);

@@ -20,22 +20,6 @@ WhenReady* g_ready = nullptr;
 
 }  // namespace
 
-std::vector<std::string> FilesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 WhenReady::WhenReady(std::function<bool()> condition, std::function<void()> action)
     : m_condition(std::move(condition)), m_action(std::move(action)),
       m_timer(SetTimer(nullptr, 0, 20, &WhenReady::Tick))

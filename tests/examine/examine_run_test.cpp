@@ -295,11 +295,7 @@ TEST_F(ExamineRun, TheWaitForTheProgramLeavesTheProcessorFree)
 TEST_F(ExamineRun, ExamineTakesTheFileALineStandsForEvenWhenItIsListedByItsShortName)
 {
     const std::wstring wide = std::wstring(m_area.begin(), m_area.end()) + L"\\\x65E5\x672C\x8A9E.qqq";
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, "ten bytes!", 10, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(ks_test::PutWideFile(wide, "ten bytes!"));
     ks_test::PutFile(m_area, "a plain one.qqq", "plain");
     wchar_t shortPath[MAX_PATH]{};
     ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);

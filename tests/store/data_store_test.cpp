@@ -22,6 +22,7 @@
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
 #include "tests/support/unix_shell.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -521,11 +522,7 @@ TEST_F(Storing, OneOfTwoFilesWhoseNamesDifferOnlyInCaseIsStoredAndNeitherIsLost)
 TEST_F(Storing, AFileNamedOutsideTheCodePageIsStoredUnderTheNameTheUserConfirms)
 {
     const std::wstring wide = Widened(m_area) + L"\\\x65E5\x672C\x8A9E.txt";
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, "wide bytes", 10, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(ks_test::PutWideFile(wide, "wide bytes"));
     wchar_t shortPath[MAX_PATH]{};
     ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);
     std::wstring shortWide = shortPath;

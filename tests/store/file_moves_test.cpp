@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "download/file_moves.h"
+#include "tests/support/test_files.h"
 #include "tests/support/unix_shell.h"
 
 namespace {
@@ -24,23 +25,6 @@ std::string Contents(const std::string& path)
 void Put(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
 
 std::string Narrow(const std::wstring& wide) { return std::string(wide.begin(), wide.end()); }
-
-// The names in a directory as the file system keeps them (letter case exactly), sorted.
-std::vector<std::string> Names(const std::string& dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The real file calls, with whichever of them a case plays differently.
 class PlayedFiles : public FileCalls {
@@ -209,7 +193,7 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
         EXPECT_EQ(MoveWholeFile(source, file(m_store, "setup.exe")), c.moved);
         const auto listed = [](const std::string& dir) {
             std::vector<std::string> shown;
-            for (const std::string& name : Names(dir)) {
+            for (const std::string& name : ks_test::FilesIn(dir)) {
                 SetFileAttributesA((dir + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
                 shown.push_back(name + "=" + Contents(dir + "\\" + name));
             }

@@ -3,26 +3,9 @@
 
 #include <windows.h>
 
+#include "tests/support/test_files.h"
+
 namespace ks_test {
-
-namespace {
-
-std::string ReadAll(const std::string& path)
-{
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
-
-}  // namespace
 
 std::string UnixPath(const std::string& windowsPath)
 {
@@ -63,7 +46,7 @@ std::string RunUnix(const std::string& shellCommand)
     std::string text;
     for (int i = 0; i < 1000 && text.find(kDone) == std::string::npos; ++i) {
         Sleep(10);
-        text = ReadAll(out);
+        text = ReadFileText(out);
     }
     DeleteFileA(out.c_str());
     const std::size_t done = text.find(kDone);
