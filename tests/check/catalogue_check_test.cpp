@@ -173,6 +173,17 @@ public:
         m_client->SendEngineCommand(ENG_CLOSE, 0);
         m_client->RecordBuffer = saved;
     }
+    void DeleteAll()
+    {
+        std::vector<std::int32_t> numbers;
+        const FileRecord saved = m_client->RecordBuffer;
+        for (int rc = m_client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND); rc == 0;
+             rc = m_client->SendEngineCommand(ENG_NEXT, ENG_END_OF_TABLE))
+            numbers.push_back(m_client->RecordBuffer.RecordNumber);
+        m_client->RecordBuffer = saved;
+        for (const std::int32_t number : numbers)
+            Delete(number);
+    }
     void Delete(std::int32_t number)
     {
         const FileRecord saved = m_client->RecordBuffer;
@@ -486,8 +497,8 @@ TEST_F(CheckTest, TheWindowFollowsRecordsChangedElsewhere)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // A fresh catalogue for each case.
-        TearDown();
-        SetUp();
+        DeleteAll();
+        EmptyStore();
         WriteFile(m_store + "\\TWIN.ZIP", "t");
         WriteFile(m_store + "\\ORPHAN.TXT", "o");
         // Files elsewhere that a record can be linked to.
@@ -498,6 +509,7 @@ TEST_F(CheckTest, TheWindowFollowsRecordsChangedElsewhere)
         const std::int32_t twin = Add("twin.zip", m_store);
         CatalogueCheck* check = Open();
         ASSERT_NE(check, nullptr);
+        Click(*check, IDC_CHECK_AGAIN);
         ASSERT_EQ(Lines(*check).size(), 4u);
         const std::int32_t changed = c.change(*this, missing, twin);
         // As a Record Interface tells the other windows.
