@@ -278,11 +278,14 @@ void DataDisplay::CmCancel()
                         "Error", MB_OK | MB_ICONHAND);
         return;
     }
-    // While an examined file's program runs the window stays; the examine workflow offers to end it.
-    if (!app->Examining)
-        Destroy(IDCANCEL);
-    else
+    // While an examined file's program runs the window stays; the examine workflow offers to end it. Once it
+    // has ended, a run still finishing further down the call stack closes the window when it is over.
+    if (app->Examining)
         ExamineExitGuard(m_hwnd);
+    else if (m_examineUnderWay)
+        m_closeAfterExamine = true;
+    else
+        Destroy(IDCANCEL);
 }
 
 void DataDisplay::CmExamine()
