@@ -12,7 +12,7 @@ bool Contains(const std::string& text, const char* part) { return text.find(part
 
 }  // namespace
 
-// Others stay exactly as the documented command lines have them.
+// Others stay exactly as the command lines have always had them.
 std::string QuotedIfSpaced(const std::string& path)
 {
     return path.find_first_of(" \t") == std::string::npos ? path : "\"" + path + "\"";

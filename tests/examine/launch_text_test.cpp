@@ -38,7 +38,7 @@ TEST(ExamineText, PathsWithBlanksAreQuotedAndWinZipAndWordPadAlwaysGetTheFileInQ
         {"C:\\WINZIP\\WINZIP32.EXE", "C:\\KS\\KS_TEMP", "AB.ZIP", "C:\\WINZIP\\WINZIP32.EXE \"C:\\KS\\KS_TEMP\\AB.ZIP\""},
         {"C:\\Program Files\\Accessories\\wordpad.exe", "C:\\KS\\KS_TEMP", "A B.ZIP",
          "\"C:\\Program Files\\Accessories\\wordpad.exe\" \"C:\\KS\\KS_TEMP\\A B.ZIP\""},
-        // Any other program: "program directory\name" as documented while neither holds a blank.
+        // Any other program: "program directory\name" as it stands while neither holds a blank.
         {"C:\\WINDOWS\\NOTEPAD.EXE", "C:\\KS\\KS_TEMP", "AB.TXT", "C:\\WINDOWS\\NOTEPAD.EXE C:\\KS\\KS_TEMP\\AB.TXT"},
         // A blank in the file's path (a user name with a blank in the program folder) or in the program's.
         {"C:\\WINDOWS\\NOTEPAD.EXE", "C:\\MY KS\\KS_TEMP", "A B.ZIP", "C:\\WINDOWS\\NOTEPAD.EXE \"C:\\MY KS\\KS_TEMP\\A B.ZIP\""},
