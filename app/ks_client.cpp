@@ -13,6 +13,7 @@
 #include "records/check_child.h"
 #include "records/rec_child.h"
 #include "records/srch_child.h"
+#include "records/walk.h"
 #include "engine/engine_errors.h"
 #include "framework/ui.h"
 #include "kscf/kscf.h"
@@ -169,7 +170,13 @@ bool KsClient::OnCommand(UINT id, UINT notify, HWND control)
     return ks::Dispatch(*this, Responses, id, notify) || TMDIClient::OnCommand(id, notify, control);
 }
 
-bool KsClient::HandlesCommand(UINT id) const { return ks::Handles(Responses, id) || TMDIClient::HandlesCommand(id); }
+bool KsClient::HandlesCommand(UINT id) const
+{
+    // The commands that start a walk are greyed while one runs (menu and control bar alike).
+    if ((id == CM_CONVERT || id == CM_CHECK_CATALOGUE) && WalkMark::Running())
+        return false;
+    return ks::Handles(Responses, id) || TMDIClient::HandlesCommand(id);
+}
 
 void KsClient::OpenChild(std::unique_ptr<ks::TMDIChild> child, int iconId)
 {
@@ -193,6 +200,8 @@ void KsClient::CmStoredFiles()
 
 void KsClient::CmCheckCatalogue()
 {
+    if (WalkMark::Refused(m_hwnd))
+        return;
     // One Catalogue Check at a time: a second command brings the open one forward.
     for (ks::TMDIChild* child : GetChildren())
         if (dynamic_cast<CheckChild*>(child) && child->GetHandle()) {
