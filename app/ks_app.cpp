@@ -146,6 +146,9 @@ void KsApp::Help(HWND owner, UINT command, ULONG_PTR data) const
 
 bool KsApp::CanClose()
 {
+    // A walk runs on the stack of a window or of the MDI client: the program does not end under it.
+    if (Walking)
+        return false;
     if (!TApplication::CanClose())
         return false;
     Help(GetMainWindow() ? GetMainWindow()->GetHandle() : nullptr, HELP_QUIT, 0);

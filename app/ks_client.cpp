@@ -19,6 +19,7 @@
 #include "records/export_catalogue.h"
 #include "records/rec_child.h"
 #include "records/srch_child.h"
+#include "records/walk.h"
 #include "engine/engine_errors.h"
 #include "framework/application.h"
 #include "framework/ui.h"
@@ -182,7 +183,14 @@ bool KsClient::OnCommand(UINT id, UINT notify, HWND control)
     return ks::Dispatch(*this, Responses, id, notify) || TMDIClient::OnCommand(id, notify, control);
 }
 
-bool KsClient::HandlesCommand(UINT id) const { return ks::Handles(Responses, id) || TMDIClient::HandlesCommand(id); }
+bool KsClient::HandlesCommand(UINT id) const
+{
+    // The commands that start a walk are greyed while one runs (menu and control bar alike).
+    if ((id == CM_CONVERT || id == CM_CHECK_CATALOGUE || id == CM_STORE_ALL || id == CM_EXPORT_CATALOGUE) &&
+        WalkMark::Running())
+        return false;
+    return ks::Handles(Responses, id) || TMDIClient::HandlesCommand(id);
+}
 
 void KsClient::OpenChild(std::unique_ptr<ks::TMDIChild> child, int iconId)
 {
@@ -206,6 +214,8 @@ void KsClient::CmStoredFiles()
 
 void KsClient::CmCheckCatalogue()
 {
+    if (WalkMark::Refused(m_hwnd))
+        return;
     // One Catalogue Check at a time: a second command brings the open one forward.
     for (ks::TMDIChild* child : GetChildren())
         if (dynamic_cast<CheckChild*>(child) && child->GetHandle()) {

@@ -15,13 +15,6 @@ namespace {
 constexpr DWORD kWatchedChanges =
     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
 
-std::string Normalised(std::string path)
-{
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
-        path.pop_back();
-    return path;
-}
-
 int CountFiles(const std::string& directory)
 {
     std::wstring pattern = Widened(directory);
@@ -44,11 +37,6 @@ int CountFiles(const std::string& directory)
 }
 
 }  // namespace
-
-bool SameAreaPath(const std::string& a, const std::string& b)
-{
-    return lstrcmpiA(Normalised(a).c_str(), Normalised(b).c_str()) == 0;
-}
 
 std::string WaitingText(int files) { return std::to_string(files) + " waiting"; }
 
@@ -120,7 +108,7 @@ int AreaWatch::WaitingFiles() const
     int files = 0;
     for (const Area& area : m_areas) {
         if (area.path.empty() ||
-            std::any_of(counted.begin(), counted.end(), [&](const std::string& p) { return SameAreaPath(p, area.path); }))
+            std::any_of(counted.begin(), counted.end(), [&](const std::string& p) { return SameDirectory(p, area.path); }))
             continue;
         counted.push_back(area.path);
         files += CountFiles(area.path);

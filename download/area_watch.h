@@ -49,6 +49,3 @@ private:
 
 // The text of the status bar's pane for that many waiting files.
 std::string WaitingText(int files);
-// Whether two directory paths name one directory as the settings hold them (letter case and a trailing
-// backslash aside).
-bool SameAreaPath(const std::string& a, const std::string& b);

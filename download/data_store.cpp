@@ -148,7 +148,7 @@ bool DataStore::ResolveNameConflict(KsClient& client, const KsApp& app, std::str
             return true;
         SetFieldText(client.RecordBuffer.FileName, name);
         // A file stored in place lies in KS_STORE under its own name already: that file is not in the way.
-        const bool itself = m_inPlace && lstrcmpiA(name.c_str(), m_fileName.c_str()) == 0;
+        const bool itself = m_inPlace && SameFile(Widened(StorePath(app, name)), m_source);
         return (!itself && FileExists(StorePath(app, name))) ||
                client.SendEngineCommand(ENG_FIND_NAME, ENG_RECORD_NOT_FOUND) == 0;
     };
@@ -195,12 +195,10 @@ void DataStore::StoreFile()
     if (!m_sourceWide.empty() && !ConfirmHeldName(name))
         return;
     const std::wstring source = m_sourceWide.empty() ? Widened(m_areaPath + "\\" + m_fileName) : m_sourceWide;
+    m_source = source;
     // A file already in KS_STORE (stored from the Catalogue Check) stays where it is.
-    std::string areaDir = m_areaPath;
-    while (!areaDir.empty() && areaDir.back() == '\\')
-        areaDir.pop_back();
     const std::string storeDir = std::string(app->ProgramDir) + "\\KS_STORE";
-    m_inPlace = lstrcmpiA(areaDir.c_str(), storeDir.c_str()) == 0;
+    m_inPlace = SameDirectory(m_areaPath, storeDir);
     // Before anything moves: a file whose contents are in the store already is stored again only when the user
     // says so.
     const std::string same = StoreContents(storeDir).SameAs(source);
@@ -212,7 +210,8 @@ void DataStore::StoreFile()
     if (!ResolveNameConflict(*client, *app, name))
         return;
     const std::wstring target = Widened(StorePath(*app, name));
-    const bool moves = !(m_inPlace && lstrcmpiA(name.c_str(), m_fileName.c_str()) == 0);
+    // Stored in place under the name it has, the file stays where it is.
+    const bool moves = !(m_inPlace && SameFile(target, source));
     if (moves && !MoveWholeFile(source, target)) {
         ks::ShowMessage(m_hwnd,
                         "Sorry, there has been an error moving the source file into your KS_STORE subdirectory.",

@@ -1,7 +1,6 @@
 // StoreDroppedFiles: what may be stored of a drop, the question, and the store.
 #include "download/dropped_files.h"
 
-#include <optional>
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
@@ -13,22 +12,11 @@
 #include "download/store_all_rules.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
+#include "records/walk.h"
 
 namespace {
 
 constexpr char kCaption[] = "Store Dropped Files";
-
-std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::wstring& path)
-{
-    // Backup semantics opens a directory as well as a file; nothing is read or written.
-    const ks::FileHandle handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!handle || !GetFileInformationByHandle(handle.Get(), &info))
-        return std::nullopt;
-    return info;
-}
 
 std::wstring DirectoryOf(const std::wstring& path)
 {
@@ -59,14 +47,6 @@ void StoreOne(const WaitingFile& file, ks::TWindow& parent)
 
 }  // namespace
 
-bool SameDirectory(const std::wstring& a, const std::wstring& b)
-{
-    const auto first = Identity(a);
-    const auto second = Identity(b);
-    return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
-           first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
-}
-
 void StoreDroppedFiles(KsClient& client, HDROP drop, ks::TWindow* from)
 {
     std::vector<std::wstring> paths;
@@ -86,10 +66,8 @@ void StoreDroppedPaths(KsClient& client, const std::vector<std::wstring>& paths,
 {
     const KsApp* app = KsApp::Get();
     // Nothing is stored while a walk runs: the drop is refused as every other command is.
-    if (!app || app->Searching) {
-        ks::Beep(MB_ICONEXCLAMATION);
+    if (!app || WalkMark::Refused(from ? from->GetHandle() : client.GetHandle()))
         return;
-    }
     const std::wstring store = Widened(std::string(app->ProgramDir) + "\\KS_STORE");
     std::vector<WaitingFile> files;
     std::string refused;
@@ -99,7 +77,7 @@ void StoreDroppedPaths(KsClient& client, const std::vector<std::wstring>& paths,
             refused += "\r" + ShownFileName(path) + " is a folder: only files can be stored.";
             continue;
         }
-        if (SameDirectory(DirectoryOf(path), store)) {
+        if (SameFile(DirectoryOf(path), store)) {
             refused += "\r" + ShownFileName(path) + " is in KS_STORE already.";
             continue;
         }

@@ -16,6 +16,3 @@ class TWindow;
 void StoreDroppedFiles(KsClient& client, HDROP drop, ks::TWindow* from);
 // The same for paths already taken from a drop.
 void StoreDroppedPaths(KsClient& client, const std::vector<std::wstring>& paths, ks::TWindow* from);
-
-// Whether two paths name one directory: the same volume and file index, whatever spelling either path uses.
-bool SameDirectory(const std::wstring& a, const std::wstring& b);

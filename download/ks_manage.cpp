@@ -55,6 +55,11 @@ const ks::TResponse<KsManage> KsManage::Responses[] = {
     ks::Command(IDC_DOWNLOAD_HELP, &KsManage::CmHelp),
 };
 
+std::wstring KsManage::ShortNameLine(const std::string& shortName, const std::wstring& realName)
+{
+    return Widened(shortName) + L"  (short name of " + realName + L")";
+}
+
 std::string SizeText(std::uint64_t bytes)
 {
     // A file of 2 GB or more keeps its true size: the whole 64-bit number is shown.
@@ -78,6 +83,10 @@ bool KsManage::OnCommand(UINT id, UINT notify, HWND control)
 
 void KsManage::SetupWindow()
 {
+    // The list takes its lines through the wide calls, so that a file listed by its short name can show its real
+    // name whole; the dialog's own ANSI calls still reach it (the platform converts them).
+    if (HWND list = m_files.GetHandle())
+        SetWindowLongPtrW(list, GWLP_WNDPROC, GetWindowLongPtrW(list, GWLP_WNDPROC));
     bool anyArea = false;
     for (int area = 1; area <= 4; ++area) {
         char alias[261]{};
@@ -165,8 +174,9 @@ bool KsManage::ListFiles()
             file.name = *shortName;
             file.shortName = true;
         }
-        const std::string line = file.shortName ? file.name + kShortNameMark : file.name;
-        const int index = m_files.AddString(line.c_str());
+        const std::wstring line = file.shortName ? ShortNameLine(file.name, entry.cFileName) : std::wstring(entry.cFileName);
+        const int index =
+            static_cast<int>(SendMessageW(m_files.GetHandle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str())));
         if (index >= 0) {
             m_files.Send(LB_SETITEMDATA, index, static_cast<LPARAM>(m_listed.size()));
             m_listed.push_back(std::move(file));
@@ -181,7 +191,7 @@ void KsManage::FollowArea(int area)
 {
     char path[261]{};
     if (!m_areaPath[0] || !GetRegistryString(kAreaSection, AreaPathName(area), path) ||
-        !SameAreaPath(path, m_areaPath))
+        !SameDirectory(path, m_areaPath))
         return;
     const ListedFile* file = SelectedFile();
     const std::wstring kept = file ? file->fullPath : std::wstring();
@@ -270,27 +280,42 @@ void KsManage::CmStore()
 
 void KsManage::CmExamine()
 {
-    const int selected = m_files.GetSelIndex();
-    std::string name = selected < 0 ? std::string() : m_files.GetString(selected);
+    // The file is the one the line stands for, by the name the program can hold (its short name when its own
+    // name is outside the code page), never the line's text.
+    const ListedFile* file = m_files.GetSelIndex() < 0 ? nullptr : SelectedFile();
+    std::string name = file ? file->name : std::string();
     name.resize(std::min<std::size_t>(name.size(), 512));
     const std::string directory = m_areaPath;
+    const bool selected = file != nullptr;
     HWND owner = m_hwnd;
+    m_examineUnderWay = true;
     // Only window handles and copies are used from here on: the run waits, and this window stays live meanwhile.
     ExamineFile(owner, directory.c_str(), name.c_str(), [owner, selected] {
-        if (selected >= 0)
+        if (selected)
             return true;
         ks::Beep(MB_ICONEXCLAMATION);
         ks::ShowMessage(owner, "Please select a file to examine.", "Error", MB_OK | MB_ICONEXCLAMATION);
         return false;
     });
+    m_examineUnderWay = false;
+    if (m_closeAfterExamine)
+        PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
 }
 
-bool KsManage::CanClose() { return TDialog::CanClose() && ExamineExitGuard(m_hwnd); }
+bool KsManage::Deferred()
+{
+    if (!m_examineUnderWay)
+        return false;
+    m_closeAfterExamine = true;
+    return true;
+}
+
+bool KsManage::CanClose() { return TDialog::CanClose() && ExamineExitGuard(m_hwnd) && !Deferred(); }
 
 void KsManage::CmCancel()
 {
     // Destroying the window while its examine run waits would free this object under that run.
-    if (!ExamineExitGuard(m_hwnd))
+    if (!ExamineExitGuard(m_hwnd) || Deferred())
         return;
     TDialog::CmCancel();
 }

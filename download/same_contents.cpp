@@ -10,12 +10,6 @@ namespace {
 
 std::uint64_t SizeOf(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
 
-std::wstring FullPath(const std::wstring& path)
-{
-    wchar_t full[MAX_PATH * 2]{};
-    return GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr) ? std::wstring(full) : std::wstring();
-}
-
 // A stored name as the catalogue holds it: in the ANSI code page, or else the short name.
 std::string ShownName(const WIN32_FIND_DATAW& data)
 {
@@ -74,15 +68,12 @@ std::string StoreContents::SameAs(const std::wstring& source)
     WIN32_FILE_ATTRIBUTE_DATA own{};
     if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &own))
         return {};
-    const std::wstring sourceFull = FullPath(source);
-    if (sourceFull.empty())
-        return {};
     std::optional<Sha256::Digest> sourceDigest;
     const auto [first, last] = m_bySize.equal_range(SizeOf(own.nFileSizeHigh, own.nFileSizeLow));
     for (auto it = first; it != last; ++it) {
         Stored& stored = it->second;
-        const std::wstring candidateFull = FullPath(stored.path);
-        if (candidateFull.empty() || lstrcmpiW(candidateFull.c_str(), sourceFull.c_str()) == 0)
+        // The source itself, whichever of its names (a short one, say) it was given by.
+        if (SameFile(stored.path, source))
             continue;
         if (!sourceDigest && !(sourceDigest = FileDigest(source)))
             return {};

@@ -214,7 +214,7 @@ StoreAllOutcome StoreAll(KsClient& client, std::vector<WaitingFile> files)
 {
     StoreAllOutcome outcome;
     const KsApp* app = KsApp::Get();
-    if (!app || app->Searching)
+    if (!app || WalkMark::Refused(client.GetHandle()))
         return outcome;
     const CurrentDirectoryGuard keepDirectory;
     client.StopFlag = 0;
@@ -264,6 +264,8 @@ StoreAllOutcome StoreAll(KsClient& client, std::vector<WaitingFile> files)
 
 void CmStoreAllWaiting(KsClient& client)
 {
+    if (WalkMark::Refused(client.GetHandle()))
+        return;
     // The active Download Interface's area, else the default area.
     int area = DefaultAreaOf(GetRegistryNumber(kAreaSection, "Default"));
     std::string path;

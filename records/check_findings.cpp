@@ -31,9 +31,19 @@ std::string FoldAscii(const std::string& text)
     return folded;
 }
 
-CheckFindings::CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold)
-    : m_store(Trimmed(storeDirectory)), m_list(std::move(list)), m_fold(std::move(fold))
+CheckFindings::CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold, DirectoryKey key)
+    : m_store(Trimmed(storeDirectory)), m_list(std::move(list)), m_fold(std::move(fold)), m_key(std::move(key))
 {
+    if (!m_key)
+        m_key = m_fold;
+}
+
+const std::string& CheckFindings::KeyOf(const std::string& directory)
+{
+    auto found = m_keys.find(directory);
+    if (found == m_keys.end())
+        found = m_keys.emplace(directory, m_key(directory)).first;
+    return found->second;
 }
 
 std::string CheckFindings::Trimmed(const std::string& directory)
@@ -47,7 +57,7 @@ std::string CheckFindings::Trimmed(const std::string& directory)
 
 const std::set<std::string>& CheckFindings::FilesOf(const std::string& directory)
 {
-    const std::string key = m_fold(directory);
+    const std::string key = KeyOf(directory);
     auto found = m_listed.find(key);
     if (found != m_listed.end())
         return found->second;
@@ -56,7 +66,7 @@ const std::set<std::string>& CheckFindings::FilesOf(const std::string& directory
         for (const std::string& name : *listing)
             names.insert(m_fold(name));
         // KS_STORE's own names are kept for the files without a record: it is not listed a second time.
-        if (key == m_fold(m_store))
+        if (key == KeyOf(m_store))
             m_storeNames = std::move(listing);
     }
     return m_listed.emplace(key, std::move(names)).first->second;
@@ -66,8 +76,7 @@ void CheckFindings::AddRecord(std::int32_t number, const std::string& fileName, 
 {
     const std::string directory = Trimmed(location);
     const std::string foldedName = m_fold(fileName);
-    const std::string separator = !directory.empty() && directory.back() == '\\' ? "" : "\\";
-    m_byPath[m_fold(directory) + separator + foldedName].push_back({number, fileName, directory});
+    m_byPath[KeyOf(directory) + '\x01' + foldedName].push_back({number, fileName, directory});
     if (fileName.empty() || !FilesOf(directory).count(foldedName))
         m_missing.push_back({fileName, FindingKind::MissingFile, directory, number});
 }
@@ -80,15 +89,14 @@ std::vector<Finding> CheckFindings::Finish(bool withStore)
         if (records.size() > 1)
             for (const Recorded& r : records)
                 findings.push_back({r.name, FindingKind::SameFile, r.directory, r.number});
-    const std::string storeKey = m_fold(m_store);
-    const std::string separator = !m_store.empty() && m_store.back() == '\\' ? "" : "\\";
+    const std::string storeKey = KeyOf(m_store);
     if (withStore && !m_listed.count(storeKey)) {
         m_storeNames = m_list(m_store);
         m_listed.emplace(storeKey, std::set<std::string>{});
     }
     if (withStore && m_storeNames) {
         for (const std::string& name : *m_storeNames)
-            if (!m_byPath.count(storeKey + separator + m_fold(name)))
+            if (!m_byPath.count(storeKey + '\x01' + m_fold(name)))
                 findings.push_back({name, FindingKind::NoRecord, m_store, -1});
     }
     // Each finding's sort key is folded once.

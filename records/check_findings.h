@@ -30,8 +30,11 @@ public:
     using ListDirectory = std::function<std::optional<std::vector<std::string>>(const std::string& directory)>;
     // Makes a name or path comparable: names that the file system takes for one name fold to one text.
     using Fold = std::function<std::string(const std::string&)>;
+    // A key equal for every spelling of one directory (8.3 names, slashes, another drive letter for it). Without
+    // one, a directory's key is its folded text.
+    using DirectoryKey = std::function<std::string(const std::string&)>;
 
-    CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold);
+    CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold, DirectoryKey key = nullptr);
 
     // A record met by the walk. Its directory is listed the first time any record names it.
     void AddRecord(std::int32_t number, const std::string& fileName, const std::string& location);
@@ -50,13 +53,17 @@ private:
     };
     // The folded names of a directory's files, listed on first use.
     const std::set<std::string>& FilesOf(const std::string& directory);
+    // The directory's key, worked out once per spelling met.
+    const std::string& KeyOf(const std::string& directory);
     static std::string Trimmed(const std::string& directory);
 
     std::string m_store;
     ListDirectory m_list;
     Fold m_fold;
-    std::map<std::string, std::set<std::string>> m_listed;        // folded directory -> folded names
-    std::map<std::string, std::vector<Recorded>> m_byPath;         // folded path -> records naming it
+    DirectoryKey m_key;
+    std::map<std::string, std::string> m_keys;                     // directory as written -> its key
+    std::map<std::string, std::set<std::string>> m_listed;        // directory key -> folded names
+    std::map<std::string, std::vector<Recorded>> m_byPath;         // directory key, \x01, folded name -> records
     std::vector<Finding> m_missing;
     std::optional<std::vector<std::string>> m_storeNames;  // KS_STORE's files as listed
 };

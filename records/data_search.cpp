@@ -133,7 +133,8 @@ void DataSearch::CmShowBetween()
 
 void DataSearch::Walk(const std::function<bool(const FileRecord&)>& qualifies, const char* fullText)
 {
-    if (!m_client)
+    // One walk at a time: the list found last stays while another window walks.
+    if (!m_client || WalkMark::Refused(m_hwnd))
         return;
     StopFlag = 0;
     m_lines.Clear();
@@ -256,7 +257,10 @@ void DataSearch::OpenSelectedRecord()
 
 void DataSearch::RefreshRecordLine(std::int32_t recordNumber)
 {
-    const std::vector<int> selected = m_results.GetSelIndexes();
+    // The selection stays on the record of the first selected line, wherever the refresh moves that line.
+    const std::vector<int> selection = m_results.GetSelIndexes();
+    const std::optional<std::int32_t> selected =
+        selection.empty() ? std::nullopt : LineRecordNumber(m_results.GetString(selection[0]));
     // The line is found by the numbers kept beside the list; the text after its last tab, where a line's
     // number is always read from, confirms it.
     const int index = m_lines.Find(recordNumber);
@@ -270,8 +274,11 @@ void DataSearch::RefreshRecordLine(std::int32_t recordNumber)
         if (m_client->SendEngineCommand(ENG_READ, ENG_RECORD_NOT_FOUND) == 0)
             m_lines.Insert(ResultLine(m_client->RecordBuffer), recordNumber);
     }
-    if (!selected.empty())
-        m_results.Send(LB_SETSEL, TRUE, selected[0]);
+    if (!dropped || !selected)
+        return;
+    m_results.Send(LB_SETSEL, FALSE, -1);
+    if (const int index = m_lines.Find(*selected); index >= 0)
+        m_results.Send(LB_SETSEL, TRUE, index);
 }
 
 void DataSearch::CmHelp()

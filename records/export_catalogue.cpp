@@ -169,8 +169,7 @@ private:
 
 void ExportCatalogue(KsClient& client, const std::optional<std::vector<std::int32_t>>& listed)
 {
-    const KsApp* app = KsApp::Get();
-    if (!app || app->Searching)
+    if (WalkMark::Refused(client.GetHandle()))
         return;
     ks::TOpenSaveData data;
     data.Save = true;

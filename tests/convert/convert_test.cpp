@@ -11,10 +11,16 @@
 #include <vector>
 
 #include "app/ks_client.h"
+#include "framework/mdi.h"
+#include "records/data_search.h"
+#include "records/srch_child.h"
+#include "records/walk.h"
 #include "resources/resource_ids.h"
 #include "tests/convert/paradox_writer.h"
 #include "tests/download/download_fixture.h"
 #include "tests/e2e/program_runner.h"
+#include "tests/support/during_walk.h"
+#include "tests/support/unix_shell.h"
 
 namespace {
 
@@ -217,7 +223,8 @@ TEST_F(ConvertTest, ConvertsTheTableMovesTheStoreAndPointsItsRecordsAtTheNewStor
     }
     EXPECT_EQ(m_ui.Of(Shown::Kind::OpenFile).at(0).caption, "Select the Path to the Previous Version of Kestrum");
     EXPECT_EQ(m_filter, std::string("Kestrum (v1.x) (Kestrum.exe)\0Kestrum.exe\0\0", 42));
-    EXPECT_EQ(m_defExt, "Kestrum.exe");
+    // The extension alone, so that "Kestrum" typed in the name field finds Kestrum.exe.
+    EXPECT_EQ(m_defExt, "exe");
     EXPECT_EQ(m_flags & (OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY),
               DWORD(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
 
@@ -344,6 +351,80 @@ TEST_F(ConvertTest, TextsOfATableInADosCodePageArriveInTheProgramsCodePage)
     EXPECT_STREQ(record.Title, "Caf\xE9");
     EXPECT_STREQ(record.Abstract, "R\xE9sum\xE9 du caf\xE9");
     EXPECT_EQ(std::string(record.Location), NewStore());
+    EXPECT_EQ(CloseAndRun(app), 0);
+}
+
+TEST_F(ConvertTest, AnOldInstallationChosenByAnotherSpellingOfItsFolderHasItsRecordsPointedAtTheNewStore)
+{
+    // The records say C:\KSV1\KS_STORE (in two letter cases); the user reaches the old program another way:
+    // through the drive letter of the whole Unix file system, or with a "." in the path.
+    for (const bool viaZ : {true, false}) {
+        Clean();
+        m_ui.Clear();
+        MakeOldInstall(true, {1, 2, 4, 5, 6});
+        std::string chosen = "C:\\KSV1\\.\\Kestrum.exe";
+        if (viaZ) {
+            chosen = "Z:" + ks_test::UnixPath(std::string(kOldDir) + "\\Kestrum.exe");
+            for (char& c : chosen)
+                if (c == '/')
+                    c = '\\';
+        }
+        SCOPED_TRACE(chosen);
+        KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+        ASSERT_TRUE(app.InitInstance());
+        m_ui.AnswerOpenFile([&chosen](OPENFILENAMEA& ofn, DWORD&) {
+            lstrcpynA(ofn.lpstrFile, chosen.c_str(), static_cast<int>(ofn.nMaxFile));
+            return true;
+        });
+        Convert(app);
+        EXPECT_TRUE(HasBox(m_ui, "Conversion Successful", "Finished Converting", MB_ICONINFORMATION));
+        EXPECT_EQ(Records(*app.Client), Expected(NewStore()));
+        for (int i : {1, 2, 4, 5, 6})
+            EXPECT_EQ(FileText(NewStore() + "\\" + FileName(i)), "old " + FileName(i));
+        EXPECT_EQ(CloseAndRun(app), 0);
+    }
+}
+
+TEST_F(ConvertTest, WhileTheConversionWalksNoOtherWalkStartsAndTheProgramDoesNotEnd)
+{
+    MakeOldInstall(true, {1, 2, 4, 5, 6});
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    auto* search = static_cast<SrchChild*>(
+        app.Client->CreateChild(std::make_unique<SrchChild>(*app.Client, "Search Interface - 0")));
+    ASSERT_NE(search, nullptr);
+    auto& frame = static_cast<ks::TDecoratedMDIFrame&>(*app.GetMainWindow());
+    ChooseOldProgram();
+    bool convertGreyed = false, checkGreyed = false, mayEnd = true, clientEnabled = true;
+    std::size_t pickers = 0, lines = 99;
+    const ks_test::DuringWalk probe([&] {
+        convertGreyed = !frame.IsCommandEnabled(CM_CONVERT);
+        checkGreyed = !frame.IsCommandEnabled(CM_CHECK_CATALOGUE);
+        clientEnabled = IsWindowEnabled(app.Client->GetHandle()) != FALSE;
+        mayEnd = app.CanClose();
+        ks_test::Click(*search->Search(), IDC_SEARCH_GO);
+        Convert(app);
+        SendMessageA(frame.GetHandle(), WM_COMMAND, MAKEWPARAM(CM_CHECK_CATALOGUE, 0), 0);
+        pickers = m_ui.Of(Shown::Kind::OpenFile).size();
+        lines = static_cast<std::size_t>(SendMessageA(search->Search()->GetItem(IDC_SEARCH_RESULTS), LB_GETCOUNT, 0, 0));
+    });
+    Convert(app);
+    ASSERT_EQ(probe.runs, 1);
+    EXPECT_TRUE(convertGreyed);
+    EXPECT_TRUE(checkGreyed);
+    EXPECT_FALSE(clientEnabled);
+    EXPECT_FALSE(mayEnd);
+    EXPECT_EQ(pickers, 1u);  // the conversion's own
+    EXPECT_EQ(lines, 0u);
+    // Three refusals, then the conversion's end: every record once, each store record at the new store.
+    std::vector<std::string> texts;
+    for (const Shown& box : m_ui.Boxes())
+        texts.push_back(box.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{WalkMark::kRefusedText, WalkMark::kRefusedText, WalkMark::kRefusedText,
+                                               "Conversion Successful"}));
+    EXPECT_EQ(Records(*app.Client), Expected(NewStore()));
+    EXPECT_TRUE(frame.IsCommandEnabled(CM_CONVERT));
+    EXPECT_TRUE(IsWindowEnabled(app.Client->GetHandle()));
     EXPECT_EQ(CloseAndRun(app), 0);
 }
 

@@ -15,6 +15,7 @@
 #include "download/ks_manage.h"
 #include "records/data_search.h"
 #include "records/srch_child.h"
+#include "records/walk.h"
 #include "resources/resource_ids.h"
 #include "tests/support/during_walk.h"
 #include "tests/support/program_fixture.h"
@@ -259,6 +260,31 @@ TEST_F(IntakeTest, StoreAllTakesTheAreaInFrontAndAsksFirst)
     EXPECT_EQ(FilesIn(m_store), std::vector<std::string>{"TWO.TXT"});
     EXPECT_EQ(FilesIn(m_area), std::vector<std::string>{"ONE.TXT"});
     ExpectStoreAndCatalogueAgree();
+}
+
+TEST_F(IntakeTest, WhileAWalkRunsStoreAllExportAndDropsAreGreyedAndRefused)
+{
+    Settled(m_area, "ONE.TXT", "one");
+    const std::string dropped = Settled(MakeDir("desk"), "DROPPED.TXT", "d");
+    std::vector<bool> offered;
+    DuringWalk probe([&] {
+        offered = {m_client->HandlesCommand(CM_STORE_ALL), m_client->HandlesCommand(CM_EXPORT_CATALOGUE)};
+        Command(CM_EXPORT_CATALOGUE);
+        Command(CM_STORE_ALL);
+        SendMessageA(m_client->GetHandle(), WM_DROPFILES, reinterpret_cast<WPARAM>(BuildDrop({Wide(dropped)})), 0);
+    });
+    Command(CM_STORE_ALL);
+    EXPECT_EQ(offered, (std::vector<bool>{false, false}));
+    std::vector<std::string> texts;
+    for (const Shown& box : m_ui.Boxes())
+        texts.push_back(box.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "Store the 1 file waiting in Downloads (" + m_area + ")? It will be moved into KS_STORE.",
+                         WalkMark::kRefusedText, WalkMark::kRefusedText, WalkMark::kRefusedText,
+                         "1 file stored, 0 left in the area."}));
+    EXPECT_TRUE(m_ui.Of(Shown::Kind::SaveFile).empty());
+    EXPECT_TRUE(Exists(dropped));
+    EXPECT_TRUE(m_client->HandlesCommand(CM_STORE_ALL));
 }
 
 // ---- Areas that follow the disk ----
