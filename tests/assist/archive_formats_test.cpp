@@ -80,6 +80,8 @@ TEST(FileReaders, ProposeWhatToolMadeFilesSayAboutThemselves)
                             "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
         {"pdf/update.pdf", {"Revised widget notes", "widgets, café, design, Zoë Müller",
                             "Revised widget notes by Zoë Müller. Widget design notes."}},
+        {"pdf/info_and_xmp.pdf", {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
+                                  "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
         {"pdf/xmp.pdf", {"Widgets in XMP", "gears, cogs, Ann Author, Bob Builder",
                          "Widgets in XMP by Ann Author, Bob Builder. About widgets, in XML."}},
         {"pdf/objstm_xmp.pdf", {"Widgets in XMP", "gears, cogs, Ann Author, Bob Builder",
@@ -91,6 +93,10 @@ TEST(FileReaders, ProposeWhatToolMadeFilesSayAboutThemselves)
                          "Café Society by The Widgets. From the album Gears – Live (1998). Genre: Rock."}},
         {"mp3/v24.mp3", {"Été Lódz", "Ann, Bob, Summer, Jazz, 2019",
                          "Été Lódz by Ann, Bob. From the album Summer (2019). Genre: Jazz."}},
+        {"mp3/long24.mp3", {"Long Album Track", "Jazz, 2001",
+                            "Long Album Track. From the album The very very very very very very very very very very very "
+                            "very very very very very very very very very very very very very very very very very very very "
+                            "very very very very very very very very very very long album (2001). Genre: Jazz."}},
         {"mp3/v1.mp3", {"Old Tune", "Band é, Classics, Blues, 1987",
                         "Old Tune by Band é. From the album Classics (1987). Genre: Blues."}},
         {"mp3/both.mp3", {"Long title of the version two tag, longer than thirty", "Widgets",
@@ -104,6 +110,9 @@ TEST(FileReaders, ProposeWhatToolMadeFilesSayAboutThemselves)
                                 "Taken 2019-07-14 with Canon EOS 5D."}},
         {"picture/xmp.jpg", {"Gear wheel", "Ann", "Gear wheel. A close look at a gear. By Ann."}},
         {"picture/text.png", {"Blue Square", "Ann", "Blue Square. A square, büt blue. By Ann."}},
+        {"picture/zipped.png", {"Zipped", "", "Zipped. A zipped description. A zipped description. A zipped "
+                                "description. A zipped description. A zipped description. A zipped description. A "
+                                "zipped description. A zipped description."}},
         {"picture/exif.png", {"Described in EXIF", "Bob", "Described in EXIF. By Bob."}},
         // Tar archives: gzip and plain, GNU long names, POSIX extended headers; a ZIP behind a program.
         {"tar/diz.tar.gz", {"WIDGET TOOLS 2.1", "WIDGET, TOOLS", "WIDGET TOOLS 2.1 ----- Makes widgets for cafés."}},
@@ -281,6 +290,16 @@ TEST(FileReaders, ReadOnlyWhatTheyNeedOfALargeFile)
         EXPECT_EQ(Propose(file).second.title, c.title) << c.what;
         EXPECT_LT(file.Read(), 2u << 20) << c.what;
     }
+
+    // An MP3 whose tag holds a text frame of a hundred megabytes before its title: stepped over, not read.
+    std::string tag = std::string("ID3\x04\0\0\x7F\x7F\x7F\x7F", 10) + "TXXX" + std::string("\x30\0\0\0\0\0", 6);
+    const std::uint64_t titleAt = tag.size() + (0x30ull << 21);
+    const std::string title = std::string("TIT2\0\0\0\x0A\0\0\x03", 11) + "Far title";
+    LargeFile mp3(kTwoGigabytes);
+    mp3.Put(0, tag);
+    mp3.Put(titleAt, title);
+    EXPECT_EQ(Propose(mp3).second.title, "Far title");
+    EXPECT_LT(mp3.Read(), 2u << 20);
 
     // A PDF whose one large stream lies between its objects and its cross-reference table.
     const std::string head = "%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\n2 0 obj << /Title (Big document) >> endobj\n"

@@ -103,6 +103,10 @@ def documents(work):
     run('qpdf', '--object-streams=generate', xmp, path('pdf', 'objstm_xmp.pdf'))
     run('qpdf', '--encrypt', 'user', 'owner', '256', '--cleartext-metadata', '--', xmp, path('pdf', 'clear_xmp.pdf'))
     run('qpdf', '--encrypt', 'user', 'owner', '256', '--', classic, path('pdf', 'encrypted.pdf'))
+    # An update that adds XMP and leaves the information dictionary in the earlier section.
+    both = path('pdf', 'info_and_xmp.pdf')
+    shutil.copy(classic, both)
+    run('exiftool', '-q', '-q', '-overwrite_original', '-XMP-dc:Subject=xmpword', both)
 
 
 def music(work):
@@ -128,6 +132,10 @@ def music(work):
                        id3.TPE1(encoding=3, text=['Ann', 'Bob']), id3.TALB(encoding=3, text='Summer'),
                        id3.TDRC(encoding=3, text='2019-07-14'), id3.TCON(encoding=3, text='Jazz'),
                        id3.APIC(encoding=0, mime='image/png', type=3, desc='', data=b'\x89PNG' + bytes(200000))])
+    # An album name longer than 127 bytes: its frame size differs read as syncsafe or plain.
+    tagged('long24.mp3', [id3.TIT2(encoding=3, text='Long Album Track'),
+                          id3.TALB(encoding=3, text='The ' + 'very ' * 40 + 'long album'),
+                          id3.TDRC(encoding=3, text='2001'), id3.TCON(encoding=3, text='Jazz')])
     tagged('v1.mp3', [id3.TIT2(encoding=0, text='Old Tune'), id3.TPE1(encoding=0, text='Band \u00e9'),
                       id3.TALB(encoding=0, text='Classics'), id3.TDRC(encoding=0, text='1987'),
                       id3.TCON(encoding=0, text='Blues')], v1=2, keep_v2=False)
@@ -174,13 +182,17 @@ def archives(work):
     archive('diz.tar.gz', [('widget-2.1/', b''), ('widget-2.1/README', b'Read me first\n'),
                            ('widget-2.1/FILE_ID.DIZ', diz)], 'w:gz')
     archive('readme.tgz', [('gears/bin/gears.bin', noise),
-                           ('gears/README.md', 'Gears \u2013 the cog library\n\nBuild with make.\n'.encode('utf-8'))],
+                           ('gears/README.md', 'Gears \u2013 the cog library\n\nBuild with make.\n'.encode('utf-8')),
+                           ('gears/README.txt', b'A second readme as deep\n'),
+                           ('gears/src/README', b'A deeper readme\n')],
             'w:gz')
     archive('descript.tar', [('DESCRIPT.ION', b'GEARS.EXE The gear program\r\n'), ('GEARS.EXE', noise[:100000])],
             'w', tarfile.USTAR_FORMAT)
     deep = 'a-folder-with-a-rather-long-name/' * 4 + 'README.TXT'
     archive('longname.tar', [(deep, b'A readme far down\n')], 'w', tarfile.GNU_FORMAT)
-    archive('pax.tar', [('caf\u00e9/FILE_ID.DIZ', 'Caf\u00e9 tools\n'.encode('utf-8'))], 'w', tarfile.PAX_FORMAT)
+    # A path only the extended header holds whole: the old name field keeps its first 100 bytes.
+    archive('pax.tar', [('caf\u00e9/' + 'deep-folder/' * 9 + 'FILE_ID.DIZ', 'Caf\u00e9 tools\n'.encode('utf-8'))], 'w',
+            tarfile.PAX_FORMAT)
     archive('none.tar.gz', [('gears/gears.bin', noise[:5000])], 'w:gz')
 
 
