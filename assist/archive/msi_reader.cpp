@@ -287,22 +287,6 @@ Summary ParseSummary(const std::string& data, const CodePages& pages)
     return s;
 }
 
-std::vector<std::u32string> SplitKeywords(const std::u32string& keywords)
-{
-    std::vector<std::u32string> out;
-    std::u32string current;
-    for (char32_t c : keywords + U";") {
-        if (c == ';' || c == ',') {
-            if (!Tidy(current).empty())
-                out.push_back(Tidy(current));
-            current.clear();
-        } else {
-            current.push_back(c);
-        }
-    }
-    return out;
-}
-
 class Msi : public FormatReader {
 public:
     FileKind Kind() const override { return FileKind::Installer; }
@@ -321,7 +305,7 @@ public:
         const bool generic = s.title.empty() || s.title == U"Installation Database";
         Fields f;
         f.title = generic ? s.subject : s.title;
-        f.keywords = SplitKeywords(s.keywords);
+        f.keywords = SplitList(s.keywords);
         f.keywords.push_back(s.author);
         std::u32string first = f.title;
         if (!s.author.empty())

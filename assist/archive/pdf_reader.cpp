@@ -748,26 +748,8 @@ private:
 // Texts PDF writers put in when the author gave none.
 bool Placeholder(const std::u32string& s)
 {
-    std::u32string lower;
-    for (char32_t c : s)
-        lower.push_back(c >= 'A' && c <= 'Z' ? c + 0x20 : c);
-    return lower == U"untitled" || lower == U"anonymous" || lower == U"unspecified" || lower == U"unknown";
-}
-
-std::vector<std::u32string> SplitList(const std::u32string& list)
-{
-    std::vector<std::u32string> out;
-    std::u32string current;
-    for (char32_t c : list + U",") {
-        if (c == ',' || c == ';') {
-            if (!Tidy(current).empty())
-                out.push_back(Tidy(current));
-            current.clear();
-        } else {
-            current.push_back(c);
-        }
-    }
-    return out;
+    const std::u32string upper = UpperText(s);
+    return upper == U"UNTITLED" || upper == U"ANONYMOUS" || upper == U"UNSPECIFIED" || upper == U"UNKNOWN";
 }
 
 std::u32string Joined(const std::vector<std::u32string>& parts)

@@ -194,13 +194,6 @@ std::u32string HexKey(std::uint32_t lang, std::uint32_t codePage)
     return U32(key);
 }
 
-std::u32string Upper(std::u32string s)
-{
-    for (char32_t& c : s)
-        c = UpperChar(c);
-    return s;
-}
-
 VersionInfo ParseVersion(const std::string& data)
 {
     VersionInfo v;
@@ -232,10 +225,10 @@ VersionInfo ParseVersion(const std::string& data)
     const Block* chosen = nullptr;
     for (const std::u32string& t : translations)
         for (const Block& table : tables)
-            if (!chosen && Upper(table.key) == t)
+            if (!chosen && UpperText(table.key) == t)
                 chosen = &table;
     for (const Block& table : tables)
-        if (!chosen && (Upper(table.key).rfind(U"0409", 0) == 0 || Upper(table.key).rfind(U"0000", 0) == 0))
+        if (!chosen && (UpperText(table.key).rfind(U"0409", 0) == 0 || UpperText(table.key).rfind(U"0000", 0) == 0))
             chosen = &table;
     if (!chosen)
         chosen = &tables.front();

@@ -118,12 +118,7 @@ void Fill(std::u32string& field, std::u32string value)
 std::u32string Camera(const PictureInfo& info)
 {
     std::u32string make = info.make, model = info.model;
-    auto upper = [](std::u32string s) {
-        for (char32_t& c : s)
-            c = UpperChar(c);
-        return s;
-    };
-    if (!make.empty() && upper(model).rfind(upper(make), 0) == 0)
+    if (!make.empty() && UpperText(model).rfind(UpperText(make), 0) == 0)
         return model;  // "Canon" and "Canon EOS 5D"
     if (make.empty() || model.empty())
         return make + model;

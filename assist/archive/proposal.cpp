@@ -14,13 +14,6 @@ constexpr std::size_t kFirstLines = 12;
 bool Blank(char32_t c) { return c < 0x20 || c == 0x7F || c == ' ' || (c >= 0x80 && c < 0xA0) || c == 0xA0 ||
                                 (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x3000; }
 
-std::u32string UpperCase(std::u32string_view s)
-{
-    std::u32string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), UpperChar);
-    return out;
-}
-
 // Meaningful: carries at least two letters or digits, so that rules, frames and stray marks do not count.
 bool Meaningful(std::u32string_view line) { return std::count_if(line.begin(), line.end(), IsWordChar) >= 2; }
 
@@ -72,7 +65,7 @@ bool Common(const std::u32string& upperWord)
 bool AddKeyword(std::string& keywords, std::vector<std::u32string>& seen, std::u32string_view keyword,
                 const CodePage& record)
 {
-    const std::u32string upper = UpperCase(keyword);
+    const std::u32string upper = UpperText(keyword);
     if (keyword.empty() || std::find(seen.begin(), seen.end(), upper) != seen.end())
         return false;
     const std::string encoded = Encode(keyword, record);
@@ -101,7 +94,7 @@ std::string KeywordsOf(std::u32string_view title, const CodePage& record)
         i = end;
         // Meaningful words: three characters or more, not all digits, not a common word, each once.
         if (word.size() < 3 || std::all_of(word.begin(), word.end(), [](char32_t c) { return c >= '0' && c <= '9'; }) ||
-            Common(UpperCase(word)))
+            Common(UpperText(word)))
             continue;
         AddKeyword(keywords, seen, word, record);
     }
@@ -169,6 +162,21 @@ std::u32string Tidy(std::u32string_view text)
 }
 
 std::u32string U32(std::string_view ascii) { return std::u32string(ascii.begin(), ascii.end()); }
+
+std::vector<std::u32string> SplitList(std::u32string_view list)
+{
+    std::vector<std::u32string> out;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= list.size(); ++i) {
+        if (i < list.size() && list[i] != ',' && list[i] != ';')
+            continue;
+        std::u32string item = Tidy(list.substr(start, i - start));
+        if (!item.empty())
+            out.push_back(std::move(item));
+        start = i + 1;
+    }
+    return out;
+}
 
 bool ProposeFromText(std::u32string_view text, TextKind kind, const CodePage& record, Proposal& proposal)
 {

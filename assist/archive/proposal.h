@@ -54,4 +54,7 @@ std::u32string Tidy(std::u32string_view text);
 // Text for building sentences: ASCII as it stands.
 std::u32string U32(std::string_view ascii);
 
+// A list written as one text ("gears; cogs", "widgets, design"): its items, tidied.
+std::vector<std::u32string> SplitList(std::u32string_view list);
+
 }  // namespace arcdesc

@@ -571,6 +571,13 @@ char32_t UpperChar(char32_t c)
     return c;
 }
 
+std::u32string UpperText(std::u32string_view text)
+{
+    std::u32string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), UpperChar);
+    return out;
+}
+
 std::string ToUtf8(std::u32string_view text)
 {
     std::string out;

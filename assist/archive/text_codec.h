@@ -78,6 +78,7 @@ std::string EncodeFit(std::u32string_view text, const CodePage& page, std::size_
 bool IsWordChar(char32_t c);
 // Capitals for comparing words (ASCII and Latin-1 letters).
 char32_t UpperChar(char32_t c);
+std::u32string UpperText(std::u32string_view text);
 
 // For tests and messages: the characters as UTF-8.
 std::string ToUtf8(std::u32string_view text);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "assist/archive/description.h"
+#include "assist/archive/xmp.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ TEST(FileReaders, ProposeWhatToolMadeFilesSayAboutThemselves)
         {"tar/descript.tar", {"The gear program", "gear, program", "The gear program"}},
         {"tar/longname.tar", {"A readme far down", "readme, far, down", "A readme far down"}},
         {"tar/pax.tar", {"Café tools", "Café, tools", "Café tools"}},
+        {"tar/ustar_long.tar", {"The shallower readme", "shallower, readme", "The shallower readme"}},
         {"zip/sfx.exe", {"Widget Studio 3.1 self-extracting", "Widget, Studio, self, extracting",
                          "Widget Studio 3.1 self-extracting Unpacks itself."}},
         {"zip/utf8.zip", {"Un café pour les widgets", "café, pour, les, widgets", "Un café pour les widgets Voilà."}},
@@ -235,6 +237,51 @@ TEST(FileReaders, DamagedFilesProposeWhatWasReadableOrNothing)
             const int result = Propose(changed).first;
             EXPECT_TRUE(result >= kDamagedArchive && result <= kProposed) << file << " changed at " << at;
         }
+    }
+}
+
+// Packets as other writers lay them out: other prefixes, properties as attributes, several languages, escapes.
+TEST(Xmp, FindsItsPropertiesWhateverPrefixesAndFormsThePacketUses)
+{
+    const std::string rdf = "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'";
+    const struct {
+        const char* what;
+        std::string packet;
+        const char* title;
+        const char* description;
+        std::vector<const char*> creators;
+        const char* keywords;
+    } cases[] = {
+        {"other prefixes, and the default language before the first",
+         "<x:xmpmeta xmlns:x='adobe:ns:meta/'><r:RDF xmlns:r='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+         "<r:Description xmlns:e='http://purl.org/dc/elements/1.1/'><e:title><r:Alt>"
+         "<r:li xml:lang='de'>Zahnr\xC3\xA4""der</r:li><r:li xml:lang='x-default'>Gears</r:li></r:Alt></e:title>"
+         "<e:creator><r:Seq><r:li>Ann</r:li><r:li>Bob</r:li></r:Seq></e:creator></r:Description></r:RDF></x:xmpmeta>",
+         "Gears", "", {"Ann", "Bob"}, ""},
+        {"properties as attributes of the description",
+         "<rdf:RDF " + rdf + "><rdf:Description xmlns:pdf='http://ns.adobe.com/pdf/1.3/' pdf:Keywords='cogs &amp; gears'/>"
+         "</rdf:RDF>", "", "", {}, "cogs & gears"},
+        {"escapes, character references and CDATA",
+         "<rdf:RDF " + rdf + " xmlns:dc='http://purl.org/dc/elements/1.1/'><rdf:Description><dc:title><rdf:Alt>"
+         "<rdf:li>Caf&#xE9; &lt;1&gt; &#8211; x</rdf:li></rdf:Alt></dc:title><dc:description><rdf:Alt><rdf:li>"
+         "<![CDATA[a <b> c]]></rdf:li></rdf:Alt></dc:description></rdf:Description></rdf:RDF>",
+         "Café <1> – x", "a <b> c", {}, ""},
+        {"a name from another namespace is not the property",
+         "<rdf:RDF " + rdf + " xmlns:dc='http://example.com/other/'><rdf:Description><dc:title>Not this</dc:title>"
+         "</rdf:Description></rdf:RDF>", "", "", {}, ""},
+        {"a packet broken off keeps what came before",
+         "<rdf:RDF " + rdf + " xmlns:dc='http://purl.org/dc/elements/1.1/'><rdf:Description><dc:creator><rdf:Seq>"
+         "<rdf:li>Ann</rdf:li><rdf:li>Bo", "", "", {"Ann"}, ""},
+    };
+    for (const auto& c : cases) {
+        const XmpFields x = ReadXmp(c.packet);
+        EXPECT_EQ(ToUtf8(x.title), c.title) << c.what;
+        EXPECT_EQ(ToUtf8(x.description), c.description) << c.what;
+        std::vector<std::string> creators;
+        for (const auto& creator : x.creators)
+            creators.push_back(ToUtf8(creator));
+        EXPECT_EQ(creators, std::vector<std::string>(c.creators.begin(), c.creators.end())) << c.what;
+        EXPECT_EQ(ToUtf8(x.keywords), c.keywords) << c.what;
     }
 }
 

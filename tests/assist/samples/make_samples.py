@@ -193,6 +193,9 @@ def archives(work):
     # A path only the extended header holds whole: the old name field keeps its first 100 bytes.
     archive('pax.tar', [('caf\u00e9/' + 'deep-folder/' * 9 + 'FILE_ID.DIZ', 'Caf\u00e9 tools\n'.encode('utf-8'))], 'w',
             tarfile.PAX_FORMAT)
+    # A path that fits only split between the header's prefix and name fields, deeper than the README after it.
+    archive('ustar_long.tar', [('p' * 60 + '/' + 'q' * 60 + '/README', b'Split between prefix and name\n'),
+                               ('docs/README', b'The shallower readme\n')], 'w', tarfile.USTAR_FORMAT)
     archive('none.tar.gz', [('gears/gears.bin', noise[:5000])], 'w:gz')
 
 
