@@ -21,6 +21,9 @@ constexpr std::size_t kEndSize = 22;
 constexpr std::size_t kCentralSize = 46;
 constexpr std::size_t kLocalSize = 30;
 constexpr std::size_t kMaxComment = 0xFFFF;
+// More directory than this is not read: it holds tens of thousands of entries, and a damaged end record may
+// claim nearly all of a large file.
+constexpr std::size_t kMaxDirectoryBytes = 8 * 1024 * 1024;
 
 std::uint16_t U16(const unsigned char* p) { return Le16(p); }
 std::uint32_t U32(const unsigned char* p) { return Le32(p); }
@@ -85,7 +88,8 @@ ZipDirectory ReadZipDirectory(const ByteSource& source)
         dir.status = ZipStatus::Damaged;
         return dir;
     }
-    std::vector<unsigned char> central(dirSize);
+    const bool cut = dirSize > kMaxDirectoryBytes;
+    std::vector<unsigned char> central(cut ? kMaxDirectoryBytes : dirSize);
     if (!source.ReadAt(dirOffset, central.data(), central.size())) {
         dir.status = ZipStatus::Damaged;
         return dir;
@@ -93,6 +97,8 @@ ZipDirectory ReadZipDirectory(const ByteSource& source)
     std::size_t at = 0;
     dir.entries.reserve(count);
     for (std::uint16_t i = 0; i < count; ++i) {
+        if (cut && central.size() - at < kCentralSize)
+            break;  // the entries beyond what is read are left out
         if (central.size() - at < kCentralSize || U32(&central[at]) != kCentralSignature) {
             dir.status = ZipStatus::Damaged;
             dir.entries.clear();
@@ -101,6 +107,8 @@ ZipDirectory ReadZipDirectory(const ByteSource& source)
         const unsigned char* h = &central[at];
         const std::size_t nameLength = U16(h + 28);
         const std::size_t variable = nameLength + U16(h + 30) + U16(h + 32);
+        if (cut && central.size() - at - kCentralSize < variable)
+            break;
         if (central.size() - at - kCentralSize < variable) {
             dir.status = ZipStatus::Damaged;
             dir.entries.clear();

@@ -348,6 +348,19 @@ TEST(FileReaders, ReadOnlyWhatTheyNeedOfALargeFile)
     EXPECT_EQ(Propose(mp3).second.title, "Far title");
     EXPECT_LT(mp3.Read(), 2u << 20);
 
+    // A ZIP whose damaged end record claims nearly all of the file as its directory: only the start is read.
+    const std::string zip = Sample("zip/utf8.zip");
+    const std::size_t dirAt = zip.size() - 22 - 46 - std::string("docs/readme.txt").size();
+    LargeFile bigZip(kTwoGigabytes);
+    bigZip.Put(0, zip.substr(0, zip.size() - 22));
+    std::string end = zip.substr(zip.size() - 22);
+    const std::uint64_t claimed = kTwoGigabytes - 22 - dirAt;
+    for (int i = 0; i < 4; ++i)
+        end[12 + i] = static_cast<char>((claimed >> (8 * i)) & 0xFF);
+    bigZip.Put(kTwoGigabytes - 22, end);
+    EXPECT_EQ(Propose(bigZip).second.title, "Un café pour les widgets");
+    EXPECT_LT(bigZip.Read(), 10u << 20);
+
     // A PDF whose one large stream lies between its objects and its cross-reference table.
     const std::string head = "%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\n2 0 obj << /Title (Big document) >> endobj\n"
                              "3 0 obj << /Length 2147000000 >> stream\n";
