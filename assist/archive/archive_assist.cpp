@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <map>
 #include <string>
 
@@ -92,7 +91,8 @@ arcdesc::CodePage SystemCodePage(UINT number)
 }
 
 // The record's code page is the system's ANSI page, in which the program stores its texts; old descriptions
-// are in its DOS page; a file may name any other. Tables are made once per page while the library is loaded.
+// are in its DOS page; a file may name any other. The tables are made for each run, another page's only when a
+// file names it.
 class SystemCodePages {
 public:
     SystemCodePages() : m_record(SystemCodePage(GetACP())), m_dos(SystemCodePage(GetOEMCP()))
@@ -250,12 +250,12 @@ std::int32_t WINAPI StartAssist(HWND, char* fileName, char* abstract, char* keyw
     if (!file.Open())
         return arcdesc::kCannotOpen;
     arcdesc::Proposal proposal;
-    const SystemCodePages pages;
     int result = arcdesc::kCannotOpen;
     try {
+        const SystemCodePages pages;
         result = arcdesc::ProposeForFile(file, NamedZip(name), LoadSources(), pages.Pages(), proposal);
-    } catch (const std::exception&) {
-        return arcdesc::kOutOfMemory;  // no exception crosses into the program
+    } catch (...) {
+        return arcdesc::kOutOfMemory;  // memory ran out: no exception crosses into the program
     }
     if (result > 0) {
         Put(abstract, 800, proposal.abstract);

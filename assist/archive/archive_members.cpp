@@ -37,7 +37,8 @@ std::size_t Depth(std::string_view memberName)
     std::string_view name = memberName;
     while (name.substr(0, 2) == "./")
         name.remove_prefix(2);  // tar members often start so
-    return static_cast<std::size_t>(std::count_if(name.begin(), name.end(), [](char c) { return c == '/' || c == '\\'; }));
+    return static_cast<std::size_t>(
+        std::count_if(name.begin(), name.end(), [](char c) { return c == '/' || c == '\\'; }));
 }
 
 TextKind KindOf(MemberRole role)

@@ -236,7 +236,8 @@ bool ReadId3v2(const ByteSource& file, Tag& tag)
         return true;  // compressed: no scheme was ever defined
     if ((flags & 0x80) && major < 4) {
         // The whole tag is unsynchronised: undo that in memory, extended header and all.
-        const std::string body = Resync(ReadUpTo(file, 10, static_cast<std::size_t>(std::min<std::uint64_t>(end - 10, kMaxUnsyncedTag))));
+        const std::string body =
+            Resync(ReadUpTo(file, 10, static_cast<std::size_t>(std::min<std::uint64_t>(end - 10, kMaxUnsyncedTag))));
         MemorySource source(body);
         std::uint64_t from = 0;
         if (major == 3 && (flags & 0x40) && body.size() >= 4)

@@ -256,7 +256,8 @@ Summary ParseSummary(const std::string& data, const CodePages& pages)
     } kFields[] = {{2, &Summary::title}, {3, &Summary::subject}, {4, &Summary::author},
                    {5, &Summary::keywords}, {6, &Summary::comments}};
     for (const Property& p : properties) {
-        const auto field = std::find_if(std::begin(kFields), std::end(kFields), [&](const auto& f) { return f.id == p.id; });
+        const auto field =
+            std::find_if(std::begin(kFields), std::end(kFields), [&](const auto& f) { return f.id == p.id; });
         const std::size_t at = section + p.at;
         if (field == std::end(kFields) || p.at > data.size() || at + 8 > data.size())
             continue;

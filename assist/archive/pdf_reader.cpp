@@ -343,7 +343,8 @@ bool Unpredict(std::string& data, const Obj* parms)
         const Obj* o = parms->Get(key);
         return o && o->type == Obj::Int ? o->integer : fallback;
     };
-    const std::int64_t columns = number("Columns", 1), colors = number("Colors", 1), bits = number("BitsPerComponent", 8);
+    const std::int64_t columns = number("Columns", 1), colors = number("Colors", 1),
+                       bits = number("BitsPerComponent", 8);
     if (columns < 1 || columns > 1 << 20 || colors < 1 || colors > 32 || bits < 1 || bits > 16)
         return false;
     const std::size_t row = static_cast<std::size_t>((columns * colors * bits + 7) / 8);
@@ -453,7 +454,8 @@ public:
             if (!ReadSection(*next, trailer))
                 break;
             // A classic table may name a stream with the entries of a hybrid file.
-            if (const Obj* hybrid = trailer.Get("XRefStm"); hybrid && hybrid->type == Obj::Int && hybrid->integer >= 0) {
+            if (const Obj* hybrid = trailer.Get("XRefStm");
+                hybrid && hybrid->type == Obj::Int && hybrid->integer >= 0) {
                 Obj ignored;
                 if (seen.insert(static_cast<std::uint64_t>(hybrid->integer)).second)
                     ReadSection(static_cast<std::uint64_t>(hybrid->integer), ignored);
@@ -593,8 +595,9 @@ private:
             for (std::size_t i = 0; i + 1 < index->items.size(); i += 2)
                 if (index->items[i].type == Obj::Int && index->items[i + 1].type == Obj::Int &&
                     index->items[i].integer >= 0 && index->items[i + 1].integer >= 0)
-                    s.index.emplace_back(static_cast<std::uint32_t>(std::min<std::int64_t>(index->items[i].integer, 0xFFFFFFFF)),
-                                         static_cast<std::uint32_t>(std::min<std::int64_t>(index->items[i + 1].integer, 0xFFFFFFFF)));
+                    s.index.emplace_back(
+                        static_cast<std::uint32_t>(std::min<std::int64_t>(index->items[i].integer, 0xFFFFFFFF)),
+                        static_cast<std::uint32_t>(std::min<std::int64_t>(index->items[i + 1].integer, 0xFFFFFFFF)));
         } else if (const Obj* size = dict.Get("Size"); size && size->type == Obj::Int && size->integer > 0) {
             s.index.emplace_back(0, static_cast<std::uint32_t>(std::min<std::int64_t>(size->integer, 0xFFFFFFFF)));
         }
@@ -730,8 +733,9 @@ private:
             if (i == index && offset)
                 break;
         }
-        if (!offset || *offset < 0 || m_objectFirst + static_cast<std::size_t>(std::min<std::int64_t>(*offset, 1 << 30)) >=
-                                          m_objectStream->size())
+        if (!offset || *offset < 0 ||
+            m_objectFirst + static_cast<std::size_t>(std::min<std::int64_t>(*offset, 1 << 30)) >=
+                m_objectStream->size())
             return false;
         Parser p(*m_objectStream, m_objectFirst + static_cast<std::size_t>(*offset));
         return p.Parse(out);

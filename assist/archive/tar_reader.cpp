@@ -78,7 +78,8 @@ public:
     {
         char scratch[16384];
         while (n > 0) {
-            const std::size_t got = Unpack(scratch, static_cast<std::size_t>(std::min<std::uint64_t>(n, sizeof scratch)));
+            const std::size_t got =
+                Unpack(scratch, static_cast<std::size_t>(std::min<std::uint64_t>(n, sizeof scratch)));
             if (got == 0)
                 return false;
             n -= got;
@@ -223,8 +224,8 @@ void Walk(Stream& stream, const ReadContext& context, DescriptionChoice& choice)
             std::string data(static_cast<std::size_t>(*size), '\0');
             if (!stream.Read(data.data(), data.size()) || !stream.Skip(Padded(*size) - *size))
                 return;
-            const std::string name = type == 'L' ? Field(reinterpret_cast<const unsigned char*>(data.data()), data.size())
-                                                 : PaxPath(data);
+            const std::string name =
+                type == 'L' ? Field(reinterpret_cast<const unsigned char*>(data.data()), data.size()) : PaxPath(data);
             if (!name.empty())
                 longName = name;
             continue;

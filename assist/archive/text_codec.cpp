@@ -184,7 +184,8 @@ constexpr Closest kClosest[] = {
 const char* ClosestForm(char32_t c)
 {
     const auto* end = std::end(kClosest);
-    const auto* it = std::lower_bound(std::begin(kClosest), end, c, [](const Closest& e, char32_t v) { return e.c < v; });
+    const auto* it =
+        std::lower_bound(std::begin(kClosest), end, c, [](const Closest& e, char32_t v) { return e.c < v; });
     return it != end && it->c == c ? it->ascii : nullptr;
 }
 
@@ -317,7 +318,8 @@ bool CodePage::Encode(char32_t c, char& byte) const
         byte = static_cast<char>(c);
         return true;
     }
-    const auto it = std::lower_bound(m_reverse.begin(), m_reverse.end(), std::make_pair(c, static_cast<unsigned char>(0)));
+    const auto it =
+        std::lower_bound(m_reverse.begin(), m_reverse.end(), std::make_pair(c, static_cast<unsigned char>(0)));
     if (it == m_reverse.end() || it->first != c)
         return false;
     byte = static_cast<char>(it->second);

@@ -118,7 +118,8 @@ public:
                 i = After(i, U"-->");
             } else if (Starts(i, U"<![CDATA[")) {
                 const auto end = m_s.find(U"]]>", i + 9);
-                AddText(std::u32string(m_s.substr(i + 9, (end == std::u32string_view::npos ? m_s.size() : end) - i - 9)));
+                AddText(
+                    std::u32string(m_s.substr(i + 9, (end == std::u32string_view::npos ? m_s.size() : end) - i - 9)));
                 i = After(i, U"]]>");
             } else if (Starts(i, U"<?")) {
                 i = After(i, U"?>");

@@ -13,7 +13,10 @@ struct XmpFields {
     std::vector<std::u32string> creators;  // dc:creator
     std::vector<std::u32string> subjects;  // dc:subject
     std::u32string keywords;               // pdf:Keywords
-    bool Empty() const { return title.empty() && description.empty() && creators.empty() && subjects.empty() && keywords.empty(); }
+    bool Empty() const
+    {
+        return title.empty() && description.empty() && creators.empty() && subjects.empty() && keywords.empty();
+    }
 };
 
 // Reads the packet's bytes (UTF-8, or UTF-16 with a byte-order mark); a broken packet gives what was read

@@ -60,71 +60,97 @@ TEST(FileReaders, ProposeWhatToolMadeFilesSayAboutThemselves)
         Shows shows;
     } cases[] = {
         // Programs and libraries: the version resource, else the kind and the processor.
-        {"pe/studio.exe", {"Widget Maker – designer", "Widget Studio, Société Widgets, 3.1",
-                           "Widget Studio 3.1 by Société Widgets. Widget Maker – designer. © 2024 Société Widgets."}},
-        {"pe/studio32.dll", {"Widget Maker – designer", "Widget Studio, Société Widgets, 3.1",
-                             "Widget Studio 3.1 by Société Widgets. Widget Maker – designer. © 2024 Société Widgets."}},
-        {"pe/translated.exe", {"Zahnradschneider", "Zahnrad Werkstatt, Zahnrad GmbH, 2.0.7.0",
-                               "Zahnrad Werkstatt 2.0.7.0 by Zahnrad GmbH. Zahnradschneider."}},
-        {"pe/plain.exe", {"Windows program (x86-64)", "Windows program, x86-64", "A Windows program for x86-64 processors."}},
-        {"pe/plain.dll", {"Windows library (x86-64)", "Windows library, x86-64", "A Windows library for x86-64 processors."}},
+        {"pe/studio.exe",
+            {"Widget Maker – designer", "Widget Studio, Société Widgets, 3.1",
+                "Widget Studio 3.1 by Société Widgets. Widget Maker – designer. © 2024 Société Widgets."}},
+        {"pe/studio32.dll",
+            {"Widget Maker – designer", "Widget Studio, Société Widgets, 3.1",
+                "Widget Studio 3.1 by Société Widgets. Widget Maker – designer. © 2024 Société Widgets."}},
+        {"pe/translated.exe",
+            {"Zahnradschneider", "Zahnrad Werkstatt, Zahnrad GmbH, 2.0.7.0",
+                "Zahnrad Werkstatt 2.0.7.0 by Zahnrad GmbH. Zahnradschneider."}},
+        {"pe/plain.exe",
+            {"Windows program (x86-64)", "Windows program, x86-64", "A Windows program for x86-64 processors."}},
+        {"pe/plain.dll",
+            {"Windows library (x86-64)", "Windows library, x86-64", "A Windows library for x86-64 processors."}},
         {"pe/plain32.dll", {"Windows library (x86)", "Windows library, x86", "A Windows library for x86 processors."}},
         // Installers: the summary information (the generic title gives way to the subject).
-        {"msi/studio.msi", {"Widget Studio Setup", "widgets, design, Acme Wïdgets",
-                            "Widget Studio Setup by Acme Wïdgets. Installs the widget maker. © 2024."}},
+        {"msi/studio.msi",
+            {"Widget Studio Setup", "widgets, design, Acme Wïdgets",
+                "Widget Studio Setup by Acme Wïdgets. Installs the widget maker. © 2024."}},
         // PDF documents: classic table, object streams, linearized, an update, XMP, encrypted.
-        {"pdf/classic.pdf", {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
-                             "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
-        {"pdf/objstm.pdf", {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
-                            "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
-        {"pdf/linear.pdf", {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
-                            "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
-        {"pdf/update.pdf", {"Revised widget notes", "widgets, café, design, Zoë Müller",
-                            "Revised widget notes by Zoë Müller. Widget design notes."}},
-        {"pdf/info_and_xmp.pdf", {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
-                                  "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
-        {"pdf/xmp.pdf", {"Widgets in XMP", "gears, cogs, Ann Author, Bob Builder",
-                         "Widgets in XMP by Ann Author, Bob Builder. About widgets, in XML."}},
-        {"pdf/objstm_xmp.pdf", {"Widgets in XMP", "gears, cogs, Ann Author, Bob Builder",
-                                "Widgets in XMP by Ann Author, Bob Builder. About widgets, in XML."}},
-        {"pdf/clear_xmp.pdf", {"Widgets in XMP", "gears, cogs, Ann Author, Bob Builder",
-                               "Widgets in XMP by Ann Author, Bob Builder. About widgets, in XML."}},
+        {"pdf/classic.pdf",
+            {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
+                "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
+        {"pdf/objstm.pdf",
+            {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
+                "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
+        {"pdf/linear.pdf",
+            {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
+                "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
+        {"pdf/update.pdf",
+            {"Revised widget notes", "widgets, café, design, Zoë Müller",
+                "Revised widget notes by Zoë Müller. Widget design notes."}},
+        {"pdf/info_and_xmp.pdf",
+            {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
+                "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
+        {"pdf/xmp.pdf",
+            {"Widgets in XMP", "gears, cogs, Ann Author, Bob Builder",
+                "Widgets in XMP by Ann Author, Bob Builder. About widgets, in XML."}},
+        {"pdf/objstm_xmp.pdf",
+            {"Widgets in XMP", "gears, cogs, Ann Author, Bob Builder",
+                "Widgets in XMP by Ann Author, Bob Builder. About widgets, in XML."}},
+        {"pdf/clear_xmp.pdf",
+            {"Widgets in XMP", "gears, cogs, Ann Author, Bob Builder",
+                "Widgets in XMP by Ann Author, Bob Builder. About widgets, in XML."}},
         // MP3: ID3v2.3, ID3v2.4 (UTF-8, several artists, a large picture frame), ID3v1, both.
-        {"mp3/v23.mp3", {"Café Society", "The Widgets, Gears – Live, Rock, 1998",
-                         "Café Society by The Widgets. From the album Gears – Live (1998). Genre: Rock."}},
-        {"mp3/v24.mp3", {"Été Lódz", "Ann, Bob, Summer, Jazz, 2019",
-                         "Été Lódz by Ann, Bob. From the album Summer (2019). Genre: Jazz."}},
-        {"mp3/long24.mp3", {"Long Album Track", "Jazz, 2001",
-                            "Long Album Track. From the album The very very very very very very very very very very very "
-                            "very very very very very very very very very very very very very very very very very very very "
-                            "very very very very very very very very very very long album (2001). Genre: Jazz."}},
-        {"mp3/v1.mp3", {"Old Tune", "Band é, Classics, Blues, 1987",
-                        "Old Tune by Band é. From the album Classics (1987). Genre: Blues."}},
-        {"mp3/both.mp3", {"Long title of the version two tag, longer than thirty", "Widgets",
-                          "Long title of the version two tag, longer than thirty by Widgets."}},
+        {"mp3/v23.mp3",
+            {"Café Society", "The Widgets, Gears – Live, Rock, 1998",
+                "Café Society by The Widgets. From the album Gears – Live (1998). Genre: Rock."}},
+        {"mp3/v24.mp3",
+            {"Été Lódz", "Ann, Bob, Summer, Jazz, 2019",
+                "Été Lódz by Ann, Bob. From the album Summer (2019). Genre: Jazz."}},
+        {"mp3/long24.mp3",
+            {"Long Album Track", "Jazz, 2001",
+                "Long Album Track. From the album The very very very very very very very very very very very "
+                "very very very very very very very very very very very very very very very very very very very "
+                "very very very very very very very very very very long album (2001). Genre: Jazz."}},
+        {"mp3/v1.mp3",
+            {"Old Tune", "Band é, Classics, Blues, 1987",
+                "Old Tune by Band é. From the album Classics (1987). Genre: Blues."}},
+        {"mp3/both.mp3",
+            {"Long title of the version two tag, longer than thirty", "Widgets",
+                "Long title of the version two tag, longer than thirty by Widgets."}},
         // Pictures: EXIF in both byte orders, XMP, PNG text plain and compressed, EXIF in a PNG.
-        {"picture/photo.jpg", {"Sunset över the bay", "Zoë Photographer, Canon, Canon EOS 5D, 2019",
-                               "Sunset över the bay. By Zoë Photographer. Taken 2019-07-14 with Canon EOS 5D."}},
-        {"picture/intel.jpg", {"Harbour at dawn", "NIKON, NIKON D750, 2021",
-                               "Harbour at dawn. Taken 2021-03-02 with NIKON D750."}},
-        {"picture/camera.jpg", {"Picture taken 2019-07-14 with Canon EOS 5D", "Canon, Canon EOS 5D, 2019",
-                                "Taken 2019-07-14 with Canon EOS 5D."}},
+        {"picture/photo.jpg",
+            {"Sunset över the bay", "Zoë Photographer, Canon, Canon EOS 5D, 2019",
+                "Sunset över the bay. By Zoë Photographer. Taken 2019-07-14 with Canon EOS 5D."}},
+        {"picture/intel.jpg",
+            {"Harbour at dawn", "NIKON, NIKON D750, 2021", "Harbour at dawn. Taken 2021-03-02 with NIKON D750."}},
+        {"picture/camera.jpg",
+            {"Picture taken 2019-07-14 with Canon EOS 5D", "Canon, Canon EOS 5D, 2019",
+                "Taken 2019-07-14 with Canon EOS 5D."}},
         {"picture/xmp.jpg", {"Gear wheel", "Ann", "Gear wheel. A close look at a gear. By Ann."}},
         {"picture/text.png", {"Blue Square", "Ann", "Blue Square. A square, büt blue. By Ann."}},
-        {"picture/zipped.png", {"Zipped", "", "Zipped. A zipped description. A zipped description. A zipped "
-                                "description. A zipped description. A zipped description. A zipped description. A "
-                                "zipped description. A zipped description."}},
+        {"picture/zipped.png",
+            {"Zipped", "",
+                "Zipped. A zipped description. A zipped description. A zipped "
+                "description. A zipped description. A zipped description. A zipped description. A "
+                "zipped description. A zipped description."}},
         {"picture/exif.png", {"Described in EXIF", "Bob", "Described in EXIF. By Bob."}},
         // Tar archives: gzip and plain, GNU long names, POSIX extended headers; a ZIP behind a program.
         {"tar/diz.tar.gz", {"WIDGET TOOLS 2.1", "WIDGET, TOOLS", "WIDGET TOOLS 2.1 ----- Makes widgets for cafés."}},
-        {"tar/readme.tgz", {"Gears – the cog library", "Gears, cog, library", "Gears – the cog library Build with make."}},
+        {"tar/readme.tgz",
+            {"Gears – the cog library", "Gears, cog, library", "Gears – the cog library Build with make."}},
         {"tar/descript.tar", {"The gear program", "gear, program", "The gear program"}},
         {"tar/longname.tar", {"A readme far down", "readme, far, down", "A readme far down"}},
         {"tar/pax.tar", {"Café tools", "Café, tools", "Café tools"}},
         {"tar/ustar_long.tar", {"The shallower readme", "shallower, readme", "The shallower readme"}},
-        {"zip/sfx.exe", {"Widget Studio 3.1 self-extracting", "Widget, Studio, self, extracting",
-                         "Widget Studio 3.1 self-extracting Unpacks itself."}},
-        {"zip/utf8.zip", {"Un café pour les widgets", "café, pour, les, widgets", "Un café pour les widgets Voilà."}},
+        {"zip/sfx.exe",
+            {"Widget Studio 3.1 self-extracting", "Widget, Studio, self, extracting",
+                "Widget Studio 3.1 self-extracting Unpacks itself."}},
+        {"zip/utf8.zip",
+         {"Un café pour les widgets", "café, pour, les, widgets", "Un café pour les widgets Voilà."}},
     };
     for (const auto& c : cases) {
         const auto [result, shows] = Propose(Sample(c.file));
@@ -253,25 +279,34 @@ TEST(Xmp, FindsItsPropertiesWhateverPrefixesAndFormsThePacketUses)
         const char* keywords;
     } cases[] = {
         {"other prefixes, and the default language before the first",
-         "<x:xmpmeta xmlns:x='adobe:ns:meta/'><r:RDF xmlns:r='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
-         "<r:Description xmlns:e='http://purl.org/dc/elements/1.1/'><e:title><r:Alt>"
-         "<r:li xml:lang='de'>Zahnr\xC3\xA4""der</r:li><r:li xml:lang='x-default'>Gears</r:li></r:Alt></e:title>"
-         "<e:creator><r:Seq><r:li>Ann</r:li><r:li>Bob</r:li></r:Seq></e:creator></r:Description></r:RDF></x:xmpmeta>",
-         "Gears", "", {"Ann", "Bob"}, ""},
+            "<x:xmpmeta xmlns:x='adobe:ns:meta/'><r:RDF xmlns:r='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+            "<r:Description xmlns:e='http://purl.org/dc/elements/1.1/'><e:title><r:Alt>"
+            "<r:li xml:lang='de'>Zahnr\xC3\xA4"
+            "der</r:li><r:li xml:lang='x-default'>Gears</r:li></r:Alt></e:title>"
+            "<e:creator><r:Seq><r:li>Ann</r:li><r:li>Bob</r:li></r:Seq></e:creator></r:Description></r:RDF></"
+            "x:xmpmeta>",
+            "Gears", "", {"Ann", "Bob"}, ""},
         {"properties as attributes of the description",
-         "<rdf:RDF " + rdf + "><rdf:Description xmlns:pdf='http://ns.adobe.com/pdf/1.3/' pdf:Keywords='cogs &amp; gears'/>"
-         "</rdf:RDF>", "", "", {}, "cogs & gears"},
+            "<rdf:RDF " + rdf +
+                "><rdf:Description xmlns:pdf='http://ns.adobe.com/pdf/1.3/' pdf:Keywords='cogs &amp; gears'/>"
+                "</rdf:RDF>",
+            "", "", {}, "cogs & gears"},
         {"escapes, character references and CDATA",
-         "<rdf:RDF " + rdf + " xmlns:dc='http://purl.org/dc/elements/1.1/'><rdf:Description><dc:title><rdf:Alt>"
-         "<rdf:li>Caf&#xE9; &lt;1&gt; &#8211; x</rdf:li></rdf:Alt></dc:title><dc:description><rdf:Alt><rdf:li>"
-         "<![CDATA[a <b> c]]></rdf:li></rdf:Alt></dc:description></rdf:Description></rdf:RDF>",
-         "Café <1> – x", "a <b> c", {}, ""},
+            "<rdf:RDF " + rdf +
+                " xmlns:dc='http://purl.org/dc/elements/1.1/'><rdf:Description><dc:title><rdf:Alt>"
+                "<rdf:li>Caf&#xE9; &lt;1&gt; &#8211; x</rdf:li></rdf:Alt></dc:title><dc:description><rdf:Alt><rdf:li>"
+                "<![CDATA[a <b> c]]></rdf:li></rdf:Alt></dc:description></rdf:Description></rdf:RDF>",
+            "Café <1> – x", "a <b> c", {}, ""},
         {"a name from another namespace is not the property",
-         "<rdf:RDF " + rdf + " xmlns:dc='http://example.com/other/'><rdf:Description><dc:title>Not this</dc:title>"
-         "</rdf:Description></rdf:RDF>", "", "", {}, ""},
+            "<rdf:RDF " + rdf +
+                " xmlns:dc='http://example.com/other/'><rdf:Description><dc:title>Not this</dc:title>"
+                "</rdf:Description></rdf:RDF>",
+            "", "", {}, ""},
         {"a packet broken off keeps what came before",
-         "<rdf:RDF " + rdf + " xmlns:dc='http://purl.org/dc/elements/1.1/'><rdf:Description><dc:creator><rdf:Seq>"
-         "<rdf:li>Ann</rdf:li><rdf:li>Bo", "", "", {"Ann"}, ""},
+            "<rdf:RDF " + rdf +
+                " xmlns:dc='http://purl.org/dc/elements/1.1/'><rdf:Description><dc:creator><rdf:Seq>"
+                "<rdf:li>Ann</rdf:li><rdf:li>Bo",
+            "", "", {"Ann"}, ""},
     };
     for (const auto& c : cases) {
         const XmpFields x = ReadXmp(c.packet);
@@ -362,8 +397,9 @@ TEST(FileReaders, ReadOnlyWhatTheyNeedOfALargeFile)
     EXPECT_LT(bigZip.Read(), 10u << 20);
 
     // A PDF whose one large stream lies between its objects and its cross-reference table.
-    const std::string head = "%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\n2 0 obj << /Title (Big document) >> endobj\n"
-                             "3 0 obj << /Length 2147000000 >> stream\n";
+    const std::string head =
+        "%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\n2 0 obj << /Title (Big document) >> endobj\n"
+        "3 0 obj << /Length 2147000000 >> stream\n";
     const std::uint64_t tableAt = kTwoGigabytes - 400;
     auto offset = [](std::uint64_t v) {
         char line[24];
@@ -371,8 +407,8 @@ TEST(FileReaders, ReadOnlyWhatTheyNeedOfALargeFile)
         return std::string(line);
     };
     const std::string tail = "xref\n0 4\n0000000000 65535 f\r\n" + offset(9) + offset(head.find("2 0 obj")) +
-                             offset(head.find("3 0 obj")) + "trailer << /Size 4 /Root 1 0 R /Info 2 0 R >>\nstartxref\n" +
-                             std::to_string(tableAt) + "\n%%EOF\n";
+        offset(head.find("3 0 obj")) + "trailer << /Size 4 /Root 1 0 R /Info 2 0 R >>\nstartxref\n" +
+        std::to_string(tableAt) + "\n%%EOF\n";
     LargeFile pdf(tableAt + tail.size());
     pdf.Put(0, head);
     pdf.Put(tableAt, tail);

@@ -20,7 +20,8 @@ inline void CheckWidths(const arcdesc::Proposal& p)
 inline int FuzzReader(const arcdesc::FormatReader& reader, const std::uint8_t* data, std::size_t size)
 {
     const arcdesc::MemorySource source(data, size);
-    const std::string head(reinterpret_cast<const char*>(data), size < arcdesc::kHeadBytes ? size : arcdesc::kHeadBytes);
+    const std::string head(
+        reinterpret_cast<const char*>(data), size < arcdesc::kHeadBytes ? size : arcdesc::kHeadBytes);
     reader.Recognises(source, head);
     const arcdesc::CodePages pages;
     const arcdesc::Sources sources;
