@@ -270,6 +270,12 @@
 #define IDC_ARCDESC_ION         102
 #define IDC_ARCDESC_README      103
 #define IDC_ARCDESC_TEXT        104
+#define IDC_ARCDESC_PROGRAMS    105     // the kinds of file it describes
+#define IDC_ARCDESC_INSTALLERS  106
+#define IDC_ARCDESC_DOCUMENTS   107
+#define IDC_ARCDESC_MUSIC       108
+#define IDC_ARCDESC_PICTURES    109
+#define IDC_ARCDESC_ARCHIVES    110     // unchecked, the three sources inside archives are greyed
 
 // ---- Catalogue care: command 312, the Catalogue Check window (dialog 17) and its help topic ----
 #define CM_CHECK_CATALOGUE      312

@@ -73,10 +73,27 @@ public:
             for (int y = row.top; y < row.bottom; ++y)
                 if (At(x, y) != background)
                     shownLast = x;
+        // Glyphs may sit a pixel apart from where a text drawn on its own puts them (the list draws from another
+        // start and centres in its own row, and the font places glyphs at fractional positions), and the first
+        // columns may also hold ink of the glyph before: each inked pixel must have ink within a pixel of it in
+        // the other picture.
+        constexpr int kTouching = 2;
+        auto shownAt = [&](int x, int y) {
+            const int at = shownLast - textLast + x;
+            return at >= 0 && at < m_width && y >= 0 && y < height && At(at, row.top + y) != background;
+        };
+        auto inkNear = [](auto&& ink, int x, int y) {
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (ink(x + dx, y + dy))
+                        return true;
+            return false;
+        };
+        auto textAt = [&](int x, int y) { return x >= 0 && x < extent.cx && y >= 0 && y < height && inkAt(x, y); };
         bool same = textLast >= 0 && shownLast >= textLast;
-        for (int x = 0; same && x <= textLast; ++x)
+        for (int x = textLast > kTouching ? kTouching : 0; same && x <= textLast; ++x)
             for (int y = 0; same && y < height; ++y)
-                same = inkAt(x, y) == (At(shownLast - textLast + x, row.top + y) != background);
+                same = (!textAt(x, y) || inkNear(shownAt, x, y)) && (!shownAt(x, y) || inkNear(textAt, x, y));
         SelectObject(dc, oldBitmap);
         SelectObject(dc, oldFont);
         DeleteObject(bitmap);
