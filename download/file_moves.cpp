@@ -44,6 +44,21 @@ void RemoveOwnCopy(const std::wstring& path, const std::optional<FileIdentity>& 
 
 }  // namespace
 
+// Without best-fit forms: a name the code page can only approximate is not held exactly.
+std::optional<std::string> AnsiOf(const wchar_t* text)
+{
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy)
+        return std::nullopt;
+    std::string ansi(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, ansi.data(), size, nullptr, &lossy);
+    ansi.resize(static_cast<std::size_t>(size) - 1);
+    if (lossy)
+        return std::nullopt;
+    return ansi;
+}
+
 std::string ShownFileName(const std::wstring& path)
 {
     const std::size_t slash = path.find_last_of(L"\\/");

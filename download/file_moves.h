@@ -54,6 +54,8 @@ std::wstring Widened(const std::string& path);
 // The name part of a wide path as far as the ANSI code page shows it ("?" for what it lacks): for texts only,
 // never to open the file by.
 std::string ShownFileName(const std::wstring& path);
+// A wide text in the ANSI code page, when the code page holds every character of it exactly.
+std::optional<std::string> AnsiOf(const wchar_t* text);
 
 // An ordinary file (not a folder, not a name that only leads to a folder such as "dir\" or "dir\.").
 bool IsPlainFile(const std::string& path);

@@ -28,20 +28,6 @@ constexpr char kNoAreasText[] =
 constexpr char kAreaNotFoundText[] =
     "Path for download area not found, please check your settings in Preferences|Download.";
 
-// The text the ANSI code page gives a wide name, when it holds every character of it exactly.
-std::optional<std::string> InAnsi(const wchar_t* name)
-{
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &lossy);
-    if (size <= 0 || lossy)
-        return std::nullopt;
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text.data(), size, nullptr, &lossy);
-    text.resize(static_cast<std::size_t>(size) - 1);
-    if (lossy)
-        return std::nullopt;
-    return text;
-}
 }  // namespace
 
 const ks::TResponse<KsManage> KsManage::Responses[] = {
@@ -164,11 +150,11 @@ bool KsManage::ListFiles()
             continue;
         ListedFile file;
         file.fullPath = dir + ((!dir.empty() && dir.back() == L'\\') ? L"" : L"\\") + entry.cFileName;
-        if (const auto name = InAnsi(entry.cFileName)) {
+        if (const auto name = AnsiOf(entry.cFileName)) {
             file.name = *name;
         } else {
             // Its short name is one the program can hold; the line says it is not the full name.
-            const auto shortName = InAnsi(entry.cAlternateFileName);
+            const auto shortName = AnsiOf(entry.cAlternateFileName);
             if (!shortName || shortName->empty())
                 continue;
             file.name = *shortName;

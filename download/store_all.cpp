@@ -34,25 +34,16 @@ constexpr char kCaption[] = "Store All Waiting Files";
 // A file written this recently may still be growing: it waits for the next Store All.
 constexpr ULONGLONG kSettledTicks = 2ULL * 10'000'000ULL;  // 2 s in FILETIME units
 
-std::optional<std::string> AnsiText(const wchar_t* name)
-{
-    BOOL lossy = FALSE;
-    char text[MAX_PATH * 2]{};
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text, sizeof text, nullptr, &lossy);
-    if (size <= 0 || lossy)
-        return std::nullopt;
-    return std::string(text);
-}
 
 ULONGLONG Ticks(const FILETIME& time) { return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
 void Describe(const std::wstring& path, const WIN32_FIND_DATAW& data, WaitingFile& file)
 {
     file.path = path;
-    file.name = AnsiText(data.cFileName).value_or(std::string());
+    file.name = AnsiOf(data.cFileName).value_or(std::string());
     const std::size_t slash = path.find_last_of(L'\\');
     const std::wstring directory = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-    file.directory = AnsiText(directory.c_str()).value_or(std::string());
+    file.directory = AnsiOf(directory.c_str()).value_or(std::string());
     file.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     file.written = data.ftLastWriteTime;
 }
