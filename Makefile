@@ -34,7 +34,7 @@ installer: deps build/win/build.ninja
 
 # Pictures of the program's windows in docs/ (the README shows docs/kestrum32.png).
 screenshots: deps build/win/build.ninja
-	cmake --build build/win -j $(JOBS) --target kestrm32 kspdx kscf ks_help ks_shots
+	cmake --build build/win -j $(JOBS) --target kestrm32 kspdx kscf ks_help arcdesc ks_shots
 	tools/take-screenshots.sh
 
 bench: build

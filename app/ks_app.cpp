@@ -126,7 +126,10 @@ void KsApp::InitMainWindow()
     auto status = std::make_unique<ks::TStatusBar>(
         ks::TStatusBar::CapsLock | ks::TStatusBar::NumLock | ks::TStatusBar::ScrollLock | ks::TStatusBar::Overtype,
         std::make_unique<ks::TGadgetWindowFont>(10, false, false));
-    status->SetText("Status");
+    // What a Windows program says while it waits for the user.
+    status->SetText("Ready");
+    // The files waiting in the download areas, kept current by the MDI client.
+    status->ReservePane("0000000 waiting");
     frame->Insert(std::move(status), ks::TDecoratedMDIFrame::Location::Bottom);
 
     SetMainWindow(std::move(frame));
@@ -143,6 +146,9 @@ void KsApp::Help(HWND owner, UINT command, ULONG_PTR data) const
 
 bool KsApp::CanClose()
 {
+    // A walk runs on the stack of a window or of the MDI client: the program does not end under it.
+    if (Walking)
+        return false;
     if (!TApplication::CanClose())
         return false;
     Help(GetMainWindow() ? GetMainWindow()->GetHandle() : nullptr, HELP_QUIT, 0);

@@ -33,6 +33,7 @@ public:
     int32_t RecordOpen = 0;      // a Record Interface holds an open record
     int32_t Examining = 0;       // an examined file's program is running
     int32_t Searching = 0;       // a Search Interface is walking the table
+    int32_t Walking = 0;         // a walk holds the engine's one cursor (search, check, conversion): records/walk.h
     KsClient* Client = nullptr;  // the MDI client, owned by the main window
     HANDLE ExamineProcess = nullptr;
 

@@ -3,18 +3,26 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "app/splash.h"
 #include "assist/assist_install.h"
 #include "assist/prefs_assist.h"
+#include "download/dropped_files.h"
 #include "download/ks_child.h"
+#include "download/store_all.h"
 #include "download/ks_prefs.h"
 #include "records/check_child.h"
+#include "records/data_search.h"
+#include "records/export_catalogue.h"
 #include "records/rec_child.h"
 #include "records/srch_child.h"
+#include "records/walk.h"
 #include "engine/engine_errors.h"
 #include "engine/record_batch.h"
+#include "framework/application.h"
 #include "framework/ui.h"
 #include "kscf/kscf.h"
 #include "resources/resource_ids.h"
@@ -45,6 +53,8 @@ const ks::TResponse<KsClient> KsClient::Responses[] = {
     ks::Command(CM_ASSIST_INSTALL, &KsClient::CmAssistInstall),
     ks::Command(CM_ASSIST_CONFIGURE, &KsClient::CmAssistConfigure),
     ks::Command(CM_CHECK_CATALOGUE, &KsClient::CmCheckCatalogue),
+    ks::Command(CM_EXPORT_CATALOGUE, &KsClient::CmExportCatalogue),
+    ks::Command(CM_STORE_ALL, &KsClient::CmStoreAll),
 };
 
 const char* EngineErrorText(std::int32_t code)
@@ -194,6 +204,10 @@ void KsClient::SetupWindow()
     if (HWND frame = GetParent(m_hwnd))
         ks::CentreOnDesktop(frame);
     PostMessageA(m_hwnd, WM_KS_STARTUP, 0, 0);
+    // Files dropped from Explorer on the workspace (the frame passes its own drops on) are offered for storing.
+    DragAcceptFiles(m_hwnd, TRUE);
+    if (HWND frame = GetParent(m_hwnd))
+        DragAcceptFiles(frame, TRUE);
 }
 
 void KsClient::FirstRunAreaCheck()
@@ -215,7 +229,14 @@ bool KsClient::OnCommand(UINT id, UINT notify, HWND control)
     return ks::Dispatch(*this, Responses, id, notify) || TMDIClient::OnCommand(id, notify, control);
 }
 
-bool KsClient::HandlesCommand(UINT id) const { return ks::Handles(Responses, id) || TMDIClient::HandlesCommand(id); }
+bool KsClient::HandlesCommand(UINT id) const
+{
+    // The commands that start a walk are greyed while one runs (menu and control bar alike).
+    if ((id == CM_CONVERT || id == CM_CHECK_CATALOGUE || id == CM_STORE_ALL || id == CM_EXPORT_CATALOGUE) &&
+        WalkMark::Running())
+        return false;
+    return ks::Handles(Responses, id) || TMDIClient::HandlesCommand(id);
+}
 
 void KsClient::OpenChild(std::unique_ptr<ks::TMDIChild> child, int iconId)
 {
@@ -239,6 +260,8 @@ void KsClient::CmStoredFiles()
 
 void KsClient::CmCheckCatalogue()
 {
+    if (WalkMark::Refused(m_hwnd))
+        return;
     // One Catalogue Check at a time: a second command brings the open one forward.
     for (ks::TMDIChild* child : GetChildren())
         if (dynamic_cast<CheckChild*>(child) && child->GetHandle()) {
@@ -248,6 +271,20 @@ void KsClient::CmCheckCatalogue()
             return;
         }
     OpenChild(std::make_unique<CheckChild>(*this), IDI_SEARCH_CHILD);
+}
+
+void KsClient::CmStoreAll() { CmStoreAllWaiting(*this); }
+
+void KsClient::CmExportCatalogue()
+{
+    // A Search Interface in front exports what it lists; one that lists nothing, like no window, everything.
+    std::optional<std::vector<std::int32_t>> listed;
+    if (auto* search = dynamic_cast<SrchChild*>(GetActiveChild()); search && search->Search()) {
+        std::vector<std::int32_t> numbers = search->Search()->ListedRecords();
+        if (!numbers.empty())
+            listed = std::move(numbers);
+    }
+    ExportCatalogue(*this, listed);
 }
 
 void KsClient::CmDownloadAreas()
@@ -262,6 +299,36 @@ void KsClient::CmAssistConfigure()
 {
     PrefsAssist prefs(this);
     prefs.Execute();
+}
+
+void KsClient::AreasChanged()
+{
+    m_areaWatch.Start(m_hwnd);
+    // What changed while nothing watched (an area's new path, files that came meanwhile) is shown now.
+    for (int area = 1; area <= 4; ++area)
+        SendAreaChanged(area);
+    ShowWaitingFiles();
+}
+
+void KsClient::SendAreaChanged(int area)
+{
+    for (ks::TMDIChild* child : GetChildren())
+        if (ks::TDialog* dialog = child->GetClientWindow(); dialog && dialog->GetHandle())
+            SendMessageA(dialog->GetHandle(), WM_AREACHANGED, static_cast<WPARAM>(area), 0);
+}
+
+void KsClient::ShowWaitingFiles()
+{
+    const ks::TApplication* app = ks::TApplication::Current();
+    if (ks::TStatusBar* status = app && app->GetMainWindow() ? app->GetMainWindow()->GetStatusBar() : nullptr)
+        status->SetPaneText(WaitingText(m_areaWatch.WaitingFiles()).c_str());
+}
+
+void KsClient::RelayAreasChanged()
+{
+    for (const int area : m_areaWatch.TakeChanged())
+        SendAreaChanged(area);
+    ShowWaitingFiles();
 }
 
 void KsClient::RelayRecordChanged(WPARAM recordNumber)
@@ -288,10 +355,23 @@ LRESULT KsClient::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
                   IDI_RECORD_CHILD);
         return 1;
     }
+    if (msg == WM_DROPFILES) {
+        StoreDroppedFiles(*this, reinterpret_cast<HDROP>(wParam), nullptr);
+        return 0;
+    }
+    if (msg == WM_ABORTREQUEST) {
+        StopFlag = 1;
+        return 0;
+    }
     if (msg == WM_KS_STARTUP) {
         if (m_splash->Create())
             ShowWindow(m_splash->GetHandle(), SW_SHOW);
         FirstRunAreaCheck();
+        AreasChanged();
+        return 0;
+    }
+    if (msg == WM_TIMER && wParam == AreaWatch::kTimerId) {
+        RelayAreasChanged();
         return 0;
     }
     return TMDIClient::WindowProc(msg, wParam, lParam);

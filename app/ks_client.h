@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "download/area_watch.h"
 #include "engine/engine_link.h"
 #include "engine/file_record.h"
 #include "framework/mdi.h"
@@ -48,8 +49,13 @@ public:
     // old stored files into KS_STORE and points the records at them (engine/convert_version1.cpp).
     void ConvertVersion1();
 
+    // The download areas' settings changed: they are followed anew and the waiting files counted again.
+    void AreasChanged();
+
     // The shared record every window fills and reads; walkers save and restore it around their work.
     FileRecord RecordBuffer{};
+    // Ends a walk the client runs itself (Store All, Export), set by its progress window's Abort.
+    std::int32_t StopFlag = 0;
 
 protected:
     void SetupWindow() override;
@@ -68,6 +74,11 @@ private:
     // Sends ENG_SHUTDOWN once; later commands are not sent.
     void EndLink();
     void RelayRecordChanged(WPARAM recordNumber);
+    // Files arrived in or left the areas: the Download Interfaces list them again, the pane counts them.
+    void RelayAreasChanged();
+    void ShowWaitingFiles();
+    // WM_AREACHANGED to every child window's dialog: a Download Interface on that area lists it again.
+    void SendAreaChanged(int area);
     // Gives the child its icon and opens its window as the active MDI child.
     void OpenChild(std::unique_ptr<ks::TMDIChild> child, int iconId);
     void CmFilesDownloaded();
@@ -77,6 +88,10 @@ private:
     void CmAssistConfigure();
     // Command 312: opens the Catalogue Check window, or brings the open one forward.
     void CmCheckCatalogue();
+    // Command 313: Store All over the active Download Interface's area or the default area.
+    void CmStoreAll();
+    // Command 314: the active Search Interface's listed records, or every record, written as CSV.
+    void CmExportCatalogue();
 
     static const ks::TResponse<KsClient> Responses[];
     // The number the next Download Interface gets; only grows during a run.
@@ -89,6 +104,7 @@ private:
     std::uint64_t m_commandsSent = 0;
     bool m_repairDeclined = false;  // the user said No to the repair, or was told it failed
     std::unique_ptr<Splash> m_splash;
+    AreaWatch m_areaWatch;
 };
 
 // The result text for an engine code, converted for display; the buffer is overwritten by the next call.

@@ -21,6 +21,8 @@ void AssistChoose::SetupWindow()
         return;
     if (m_list.GetCount() == 0)
         assist::ShowNoAssistants(m_hwnd);
+    else
+        assist::SelectDefaultOrFirst(m_list);  // OK takes a line from the start
 }
 
 void AssistChoose::CmOk()

@@ -55,6 +55,13 @@ void InstallAssistant(ks::TWindow& parent)
     // The dialog appends the default extension after a dot, so it is given without "*.": a name typed
     // without its extension then finds NAME.ksa instead of NAME.*.k.
     data.DefExt = "ksa";
+    // The assistants that come with the program, where the setup puts them, are the first a user installs.
+    if (const KsApp* app = KsApp::Get()) {
+        const std::string shipped = WithBackslash(app->ProgramDir) + "assistants";
+        const DWORD attributes = GetFileAttributesA(shipped.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            data.InitialDir = shipped;
+    }
     ks::TFileOpenDialog dialog(&parent, data, 0, "Select Assistant Install File");
     if (dialog.Execute() != IDOK) {
         if (data.Error != 0) {

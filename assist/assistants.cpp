@@ -68,6 +68,35 @@ std::unique_ptr<char[]> Buffer(std::size_t size)
     return buffer;
 }
 
+std::string GetItemText(HWND dialog, int id)
+{
+    char text[kFileNameSize]{};
+    GetDlgItemTextA(dialog, id, text, static_cast<int>(kFileNameSize));
+    return text;
+}
+
+// The four buffers of one _StartAssist call, the call, and the texts cut at each buffer's last byte (a
+// misbehaving assistant may leave one unterminated). Nothing when the buffers cannot be had.
+std::optional<Proposal> CallStartAssist(StartAssistFn start, HWND owner, const std::string& name)
+{
+    auto fileName = Buffer(kFileNameSize);
+    auto abstract = Buffer(kAbstractSize);
+    auto keywords = Buffer(kKeywordsSize);
+    auto title = Buffer(kTitleSize);
+    if (!fileName || !abstract || !keywords || !title)
+        return std::nullopt;
+    lstrcpynA(fileName.get(), name.c_str(), static_cast<int>(kFileNameSize));
+    Proposal proposal;
+    proposal.result = start(owner, fileName.get(), abstract.get(), keywords.get(), title.get(), 0);
+    abstract[kAbstractSize - 1] = '\0';
+    keywords[kKeywordsSize - 1] = '\0';
+    title[kTitleSize - 1] = '\0';
+    proposal.abstract = abstract.get();
+    proposal.keywords = keywords.get();
+    proposal.title = title.get();
+    return proposal;
+}
+
 }  // namespace
 
 bool ReadLibraryFile(const std::string& assistantName, std::string& file)
@@ -113,6 +142,13 @@ bool ListAssistants(const ks::TListBox& list, HWND owner, const char* errorCapti
     return true;
 }
 
+void SelectDefaultOrFirst(const ks::TListBox& list)
+{
+    const std::string name = DefaultAssistantName();
+    const LRESULT found = list.Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
+    list.SetSelIndex(found == LB_ERR ? 0 : static_cast<int>(found));
+}
+
 void ShowNoAssistants(HWND owner)
 {
     ks::ShowMessage(owner,
@@ -155,26 +191,16 @@ void RunAssistant(ks::TDialog& store, int& busy, const std::string& libraryFile)
             return;
         }
     }
-    auto fileName = Buffer(kFileNameSize);
-    auto abstract = Buffer(kAbstractSize);
-    auto keywords = Buffer(kKeywordsSize);
-    auto title = Buffer(kTitleSize);
-    if (!fileName || !abstract || !keywords || !title) {
+    std::optional<Proposal> proposal;
+    {
+        BusyScope scope(busy);
+        proposal = CallStartAssist(start, owner, GetItemText(owner, IDC_STORE_FILENAME));
+    }
+    if (!proposal) {
         ks::ShowMessage(owner, "Out of memory assigning abstract buffer", "Memory Error", MB_OK | MB_ICONSTOP);
         return;
     }
-    GetDlgItemTextA(owner, IDC_STORE_FILENAME, fileName.get(), static_cast<int>(kFileNameSize));
-
-    std::int32_t result = 0;
-    {
-        BusyScope scope(busy);
-        result = start(owner, fileName.get(), abstract.get(), keywords.get(), title.get(), 0);
-    }
-    // A misbehaving assistant may leave a text unterminated: nothing is read past a buffer's last byte.
-    abstract[kAbstractSize - 1] = '\0';
-    keywords[kKeywordsSize - 1] = '\0';
-    title[kTitleSize - 1] = '\0';
-
+    const std::int32_t result = proposal->result;
     if (result < 0) {
         ks::Beep(MB_ICONEXCLAMATION);
         const std::string text = "There has been a error within your DLL, Error Number : " + std::to_string(result);
@@ -183,13 +209,27 @@ void RunAssistant(ks::TDialog& store, int& busy, const std::string& libraryFile)
     }
     if (result > 0) {
         // A text of one character or none leaves its edit as the user typed it.
-        if (std::strlen(abstract.get()) > 1)
-            SetDlgItemTextA(owner, IDC_STORE_ABSTRACT, abstract.get());
-        if (std::strlen(keywords.get()) > 1)
-            SetDlgItemTextA(owner, IDC_STORE_KEYWORDS, keywords.get());
-        if (std::strlen(title.get()) > 1)
-            SetDlgItemTextA(owner, IDC_STORE_TITLE, title.get());
+        if (proposal->abstract.size() > 1)
+            SetDlgItemTextA(owner, IDC_STORE_ABSTRACT, proposal->abstract.c_str());
+        if (proposal->keywords.size() > 1)
+            SetDlgItemTextA(owner, IDC_STORE_KEYWORDS, proposal->keywords.c_str());
+        if (proposal->title.size() > 1)
+            SetDlgItemTextA(owner, IDC_STORE_TITLE, proposal->title.c_str());
     }
+}
+
+std::optional<Proposal> ProposeWithDefault(HWND owner, const std::string& fileName)
+{
+    const std::string name = DefaultAssistantName();
+    std::string file;
+    if (name == "None" || !ReadLibraryFile(name, file))
+        return std::nullopt;
+    // Loaded for this one call, as for the Storage Interface's Default.
+    const ks::ModuleHandle library = LoadByPath(LibraryPath(file));
+    const auto start = library ? Export<StartAssistFn>(library, "_StartAssist") : nullptr;
+    if (!start)
+        return std::nullopt;
+    return CallStartAssist(start, owner, fileName);
 }
 
 void RunDefaultAssistant(ks::TDialog& store, int& busy)

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "framework/controls.h"
@@ -28,6 +30,8 @@ std::string LibraryPath(const std::string& file);
 bool ListAssistants(const ks::TListBox& list, HWND owner, const char* errorCaption);
 // The box a dialog shows over an empty list.
 void ShowNoAssistants(HWND owner);
+// Selects the default assistant in a list of them, or the first when the default is not listed.
+void SelectDefaultOrFirst(const ks::TListBox& list);
 
 // Runs a library's _StartAssist on the Storage Interface's file and takes the proposed texts over into its
 // edits. busy is the Storage Interface's assistant busy flag, set exactly for the call.
@@ -36,6 +40,18 @@ void RunAssistant(ks::TDialog& store, int& busy, const std::string& libraryFile)
 void RunDefaultAssistant(ks::TDialog& store, int& busy);
 // The Choose button: an assistant picked in "Choose Assistant".
 void RunChosenAssistant(ks::TDialog& store, int& busy);
+// What an assistant proposed: its result and the three texts, each cut to its buffer.
+struct Proposal {
+    std::int32_t result = 0;
+    std::string abstract;
+    std::string keywords;
+    std::string title;
+};
+// Runs the default assistant on fileName (no directory: the current directory is the file's) without showing
+// anything; nothing when there is no default assistant or its library cannot be loaded or called. Store All
+// describes its files with it.
+std::optional<Proposal> ProposeWithDefault(HWND owner, const std::string& fileName);
+
 // Calls the named assistant's _SetupAssistant with owner as its parent window.
 void ConfigureAssistant(HWND owner, const std::string& assistantName);
 

@@ -31,6 +31,8 @@ void PrefsAssist::SetupWindow()
     m_default.SetText(assist::DefaultAssistantName().c_str());
     if (m_list.GetCount() == 0)
         assist::ShowNoAssistants(m_hwnd);
+    else
+        assist::SelectDefaultOrFirst(m_list);  // Configure and Make Default act on a line from the start
 }
 
 void PrefsAssist::CmMakeDefault()

@@ -82,15 +82,20 @@ TPopupCalWin::TPopupCalWin(TWindow* parent, TCalendarEdit& edit, HINSTANCE modul
     ReleaseDC(nullptr, screen);
     m_cellWidth = abc.cx;
     m_cellHeight = abc.cy;
-    m_titleTop = 0;
-    m_weekdayTop = m_cellHeight;
-    m_gridTop = 2 * m_cellHeight + 4;
+    // Every row a little below the border, and the arrows as far from the sides as the grid: two pixels from
+    // the border the arrows seemed to touch it, and the first column did at four.
+    m_titleTop = kTopMargin;
+    m_weekdayTop = kTopMargin + m_cellHeight;
+    m_gridTop = kTopMargin + 2 * m_cellHeight + 4;
 
     const SIZE previous = BitmapSize(m_previousArrow);
-    m_previousRect = {2, 2, 2 + previous.cx, 2 + previous.cy};
+    const int arrowTop = kTopMargin + (m_cellHeight - previous.cy) / 2 > kTopMargin
+                             ? kTopMargin + (m_cellHeight - previous.cy) / 2
+                             : kTopMargin;
+    m_previousRect = {kSideMargin, arrowTop, kSideMargin + previous.cx, arrowTop + previous.cy};
     const SIZE next = BitmapSize(m_nextArrow);
-    const int nextLeft = WindowSize().cx - next.cx - 4;
-    m_nextRect = {nextLeft, 2, nextLeft + next.cx, 2 + next.cy};
+    const int nextLeft = WindowSize().cx - next.cx - kSideMargin;
+    m_nextRect = {nextLeft, arrowTop, nextLeft + next.cx, arrowTop + next.cy};
 }
 
 void TPopupCalWin::Open()
@@ -188,8 +193,9 @@ void TPopupCalWin::Paint(HDC dc)
     }
 
     // Etched line under the weekday names.
-    FillLine(dc, 0, 2 * m_cellHeight, client.right, 2 * m_cellHeight + 1, kShadow);
-    FillLine(dc, 0, 2 * m_cellHeight + 1, client.right, 2 * m_cellHeight + 2, kLight);
+    const int etched = m_weekdayTop + m_cellHeight;
+    FillLine(dc, 0, etched, client.right, etched + 1, kShadow);
+    FillLine(dc, 0, etched + 1, client.right, etched + 2, kLight);
 
     const CalendarDate today = TodayDate();
     const int days = DaysInMonth(m_date);
@@ -346,6 +352,14 @@ LRESULT TPopupCalWin::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         HDC dc = BeginPaint(m_hwnd, &ps);
         Paint(dc);
         EndPaint(m_hwnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT: {
+        // As on the screen, where the class's brush has filled the background first.
+        RECT client;
+        GetClientRect(m_hwnd, &client);
+        FillLine(reinterpret_cast<HDC>(wParam), 0, 0, client.right, client.bottom, kFace);
+        Paint(reinterpret_cast<HDC>(wParam));
         return 0;
     }
     case WM_KEYDOWN:

@@ -16,7 +16,11 @@ class TCalendarEdit;
 class TPopupCalWin : public TWindow {
 public:
     static constexpr const char* kClassName = "KsPopupCalendar";
-    static constexpr int kGridLeft = 4;
+    // Room between the border and what the calendar shows: the arrows, the title and the day grid keep clear
+    // of the border by this much at the sides, and by kTopMargin at the top.
+    static constexpr int kSideMargin = 6;
+    static constexpr int kTopMargin = 2;
+    static constexpr int kGridLeft = kSideMargin;
 
     // parent: the edit's parent; module: where pictures 1030 and 1031 come from (null: the program).
     TPopupCalWin(TWindow* parent, TCalendarEdit& edit, HINSTANCE module);
@@ -36,7 +40,7 @@ public:
     int CellWidth() const { return m_cellWidth; }
     int CellHeight() const { return m_cellHeight; }
     int GridTop() const { return m_gridTop; }
-    SIZE WindowSize() const { return {7 * m_cellWidth + 8, 8 * m_cellHeight + 8}; }
+    SIZE WindowSize() const { return {7 * m_cellWidth + 2 * kSideMargin, 8 * m_cellHeight + 6 + 2 * kTopMargin}; }
     const RECT& PreviousArrowRect() const { return m_previousRect; }
     const RECT& NextArrowRect() const { return m_nextRect; }
     // The grid cell under a point of the client area; false outside the grid.

@@ -12,7 +12,7 @@
 #include "controls/date_text.h"
 #include "download/file_moves.h"
 #include "download/file_name_rules.h"
-#include "download/sha256.h"
+#include "download/same_contents.h"
 #include "engine/file_record.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
@@ -35,73 +35,6 @@ std::string StorePath(const KsApp& app, const std::string& name)
     return std::string(app.ProgramDir) + "\\KS_STORE\\" + name;
 }
 
-// ---- Catalogue care: a file already stored with the same contents ----
-
-// The SHA-256 of a file, read in chunks so that a file of any size costs one chunk of memory; nothing when it
-// cannot be read whole.
-std::optional<Sha256::Digest> FileDigest(const std::wstring& path)
-{
-    const ks::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file)
-        return std::nullopt;
-    Sha256 digest;
-    std::vector<char> chunk(1 << 20);
-    DWORD got = 0;
-    do {
-        if (!ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
-            return std::nullopt;
-        digest.Update(chunk.data(), got);
-    } while (got > 0);
-    return digest.Finish();
-}
-
-std::uint64_t SizeOf(const WIN32_FIND_DATAW& data)
-{
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-// The name of a file in KS_STORE, other than the source itself, with the source's contents: only files of the
-// source's size are read. Empty when there is none.
-std::string SameContentsInStore(const std::wstring& source, const std::string& storeDir)
-{
-    WIN32_FILE_ATTRIBUTE_DATA own{};
-    if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &own))
-        return {};
-    const std::uint64_t size = (static_cast<std::uint64_t>(own.nFileSizeHigh) << 32) | own.nFileSizeLow;
-    wchar_t sourceFull[MAX_PATH * 2]{};
-    if (!GetFullPathNameW(source.c_str(), MAX_PATH * 2, sourceFull, nullptr))
-        return {};
-    const std::wstring storeWide = Widened(storeDir) + L"\\";
-    WIN32_FIND_DATAW data{};
-    const ks::FindHandle find(
-        FindFirstFileExW((storeWide + L"*").c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0));
-    if (!find)
-        return {};
-    std::optional<Sha256::Digest> sourceDigest;
-    do {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || SizeOf(data) != size)
-            continue;
-        const std::wstring candidate = storeWide + data.cFileName;
-        wchar_t candidateFull[MAX_PATH * 2]{};
-        if (!GetFullPathNameW(candidate.c_str(), MAX_PATH * 2, candidateFull, nullptr) ||
-            lstrcmpiW(candidateFull, sourceFull) == 0)
-            continue;
-        if (!sourceDigest && !(sourceDigest = FileDigest(source)))
-            return {};
-        if (FileDigest(candidate) != sourceDigest)
-            continue;
-        char name[MAX_PATH * 2]{};
-        const wchar_t* shown = data.cFileName;
-        BOOL lossy = FALSE;
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shown, -1, name, sizeof name, nullptr, &lossy);
-        if (lossy && data.cAlternateFileName[0])
-            WideCharToMultiByte(CP_ACP, 0, data.cAlternateFileName, -1, name, sizeof name, nullptr, nullptr);
-        return name;
-    } while (FindNextFileW(find.Get(), &data));
-    return {};
-}
-
 }  // namespace
 
 const ks::TResponse<DataStore> DataStore::Responses[] = {
@@ -122,7 +55,16 @@ DataStore::DataStore(ks::TWindow* parent, const char* areaPath, const char* file
     m_dateText.resize(std::min<std::size_t>(m_dateText.size(), 19));
 }
 
-KsClient* DataStore::Client() const { return GetParentObject() ? KsClient::Of(*GetParentObject()) : nullptr; }
+KsClient* DataStore::Client() const
+{
+    // Opened from a Download Interface (or the Catalogue Check) the client is found through the parent chain;
+    // opened for a file dropped on the main window, the parent is the client itself.
+    if (KsClient* client = GetParentObject() ? KsClient::Of(*GetParentObject()) : nullptr)
+        return client;
+    if (auto* client = dynamic_cast<KsClient*>(GetParentObject()))
+        return client;
+    return nullptr;
+}
 
 void DataStore::SetupWindow()
 {
@@ -206,7 +148,7 @@ bool DataStore::ResolveNameConflict(KsClient& client, const KsApp& app, std::str
             return true;
         SetFieldText(client.RecordBuffer.FileName, name);
         // A file stored in place lies in KS_STORE under its own name already: that file is not in the way.
-        const bool itself = m_inPlace && lstrcmpiA(name.c_str(), m_fileName.c_str()) == 0;
+        const bool itself = m_inPlace && SameFile(Widened(StorePath(app, name)), m_source);
         return (!itself && FileExists(StorePath(app, name))) ||
                client.SendEngineCommand(ENG_FIND_NAME, ENG_RECORD_NOT_FOUND) == 0;
     };
@@ -253,15 +195,13 @@ void DataStore::StoreFile()
     if (!m_sourceWide.empty() && !ConfirmHeldName(name))
         return;
     const std::wstring source = m_sourceWide.empty() ? Widened(m_areaPath + "\\" + m_fileName) : m_sourceWide;
+    m_source = source;
     // A file already in KS_STORE (stored from the Catalogue Check) stays where it is.
-    std::string areaDir = m_areaPath;
-    while (!areaDir.empty() && areaDir.back() == '\\')
-        areaDir.pop_back();
     const std::string storeDir = std::string(app->ProgramDir) + "\\KS_STORE";
-    m_inPlace = lstrcmpiA(areaDir.c_str(), storeDir.c_str()) == 0;
+    m_inPlace = SameDirectory(m_areaPath, storeDir);
     // Before anything moves: a file whose contents are in the store already is stored again only when the user
     // says so.
-    const std::string same = SameContentsInStore(source, storeDir);
+    const std::string same = StoreContents(storeDir).SameAs(source);
     if (!same.empty()) {
         const std::string text = same + " in the store has the same contents. Store this file anyway?";
         if (ks::ShowMessage(m_hwnd, text.c_str(), "Same File Already Stored", MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -270,7 +210,8 @@ void DataStore::StoreFile()
     if (!ResolveNameConflict(*client, *app, name))
         return;
     const std::wstring target = Widened(StorePath(*app, name));
-    const bool moves = !(m_inPlace && lstrcmpiA(name.c_str(), m_fileName.c_str()) == 0);
+    // Stored in place under the name it has, the file stays where it is.
+    const bool moves = !(m_inPlace && SameFile(target, source));
     if (moves && !MoveWholeFile(source, target)) {
         ks::ShowMessage(m_hwnd,
                         "Sorry, there has been an error moving the source file into your KS_STORE subdirectory.",

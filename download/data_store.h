@@ -47,6 +47,7 @@ private:
     std::string m_fileName;
     std::string m_dateText;
     std::wstring m_sourceWide;
+    std::wstring m_source;  // the file being stored, by its full path
     // The file lies in KS_STORE already (a stored file without a record): it is stored where it is.
     bool m_inPlace = false;
     int m_assistantBusy = 0;

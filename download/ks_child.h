@@ -9,4 +9,9 @@ class KsChild : public ks::TFixedMDIChild {
 public:
     // Without a client window the child makes its own KsManage.
     KsChild(ks::TMDIClient& parent, const char* title, std::unique_ptr<ks::TDialog> clientWindow = nullptr);
+
+protected:
+    void SetupWindow() override;
+    // Files dropped on the window are offered for storing from this Download Interface.
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };

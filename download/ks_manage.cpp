@@ -11,6 +11,7 @@
 #include "controls/calendar_date.h"
 #include "controls/date_text.h"
 #include "download/area_settings.h"
+#include "download/area_watch.h"
 #include "download/data_store.h"
 #include "download/file_moves.h"
 #include "download/ks_prefs.h"
@@ -27,20 +28,6 @@ constexpr char kNoAreasText[] =
 constexpr char kAreaNotFoundText[] =
     "Path for download area not found, please check your settings in Preferences|Download.";
 
-// The text the ANSI code page gives a wide name, when it holds every character of it exactly.
-std::optional<std::string> InAnsi(const wchar_t* name)
-{
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &lossy);
-    if (size <= 0 || lossy)
-        return std::nullopt;
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text.data(), size, nullptr, &lossy);
-    text.resize(static_cast<std::size_t>(size) - 1);
-    if (lossy)
-        return std::nullopt;
-    return text;
-}
 }  // namespace
 
 const ks::TResponse<KsManage> KsManage::Responses[] = {
@@ -53,6 +40,11 @@ const ks::TResponse<KsManage> KsManage::Responses[] = {
     ks::Command(IDC_DOWNLOAD_EXAMINE, &KsManage::CmExamine),
     ks::Command(IDC_DOWNLOAD_HELP, &KsManage::CmHelp),
 };
+
+std::wstring KsManage::ShortNameLine(const std::string& shortName, const std::wstring& realName)
+{
+    return Widened(shortName) + L"  (short name of " + realName + L")";
+}
 
 std::string SizeText(std::uint64_t bytes)
 {
@@ -77,6 +69,10 @@ bool KsManage::OnCommand(UINT id, UINT notify, HWND control)
 
 void KsManage::SetupWindow()
 {
+    // The list takes its lines through the wide calls, so that a file listed by its short name can show its real
+    // name whole; the dialog's own ANSI calls still reach it (the platform converts them).
+    if (HWND list = m_files.GetHandle())
+        SetWindowLongPtrW(list, GWLP_WNDPROC, GetWindowLongPtrW(list, GWLP_WNDPROC));
     bool anyArea = false;
     for (int area = 1; area <= 4; ++area) {
         char alias[261]{};
@@ -125,18 +121,27 @@ void KsManage::ShowArea(int area)
         return;
     }
     std::strcpy(m_areaPath, path);
+    if (!ListFiles()) {
+        ks::ShowMessage(m_hwnd, "Invalid File Handle", "File Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (selected < 0 || !m_files.SetSelIndex(selected))
+        m_files.SetSelIndex(0);
+    ShowFileInfo();
+}
 
+bool KsManage::ListFiles()
+{
     // Listed through the wide calls: a name the ANSI code page cannot hold would come back from the ANSI ones
     // with question marks, which other calls then take for wildcards.
     m_listed.clear();
+    m_files.ClearList();
     const std::wstring dir = Widened(m_areaPath);
     const std::wstring pattern = dir + ((!dir.empty() && dir.back() == L'\\') ? L"*.*" : L"\\*.*");
     WIN32_FIND_DATAW entry;
     HANDLE first = FindFirstFileW(pattern.c_str(), &entry);
-    if (first == INVALID_HANDLE_VALUE) {
-        ks::ShowMessage(m_hwnd, "Invalid File Handle", "File Error", MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
+    if (first == INVALID_HANDLE_VALUE)
+        return false;
     const ks::FindHandle find(first);
     // Filling a long list with redrawing off is far quicker.
     m_files.Send(WM_SETREDRAW, FALSE);
@@ -145,18 +150,19 @@ void KsManage::ShowArea(int area)
             continue;
         ListedFile file;
         file.fullPath = dir + ((!dir.empty() && dir.back() == L'\\') ? L"" : L"\\") + entry.cFileName;
-        if (const auto name = InAnsi(entry.cFileName)) {
+        if (const auto name = AnsiOf(entry.cFileName)) {
             file.name = *name;
         } else {
             // Its short name is one the program can hold; the line says it is not the full name.
-            const auto shortName = InAnsi(entry.cAlternateFileName);
+            const auto shortName = AnsiOf(entry.cAlternateFileName);
             if (!shortName || shortName->empty())
                 continue;
             file.name = *shortName;
             file.shortName = true;
         }
-        const std::string line = file.shortName ? file.name + kShortNameMark : file.name;
-        const int index = m_files.AddString(line.c_str());
+        const std::wstring line = file.shortName ? ShortNameLine(file.name, entry.cFileName) : std::wstring(entry.cFileName);
+        const int index =
+            static_cast<int>(SendMessageW(m_files.GetHandle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str())));
         if (index >= 0) {
             m_files.Send(LB_SETITEMDATA, index, static_cast<LPARAM>(m_listed.size()));
             m_listed.push_back(std::move(file));
@@ -164,10 +170,46 @@ void KsManage::ShowArea(int area)
     } while (FindNextFileW(find.Get(), &entry));
     m_files.Send(WM_SETREDRAW, TRUE);
     InvalidateRect(m_files.GetHandle(), nullptr, TRUE);
+    return true;
+}
 
-    if (selected < 0 || !m_files.SetSelIndex(selected))
+void KsManage::FollowArea(int area)
+{
+    char path[261]{};
+    if (!m_areaPath[0] || !GetRegistryString(kAreaSection, AreaPathName(area), path) ||
+        !SameDirectory(path, m_areaPath))
+        return;
+    const ListedFile* file = SelectedFile();
+    const std::wstring kept = file ? file->fullPath : std::wstring();
+    const int selected = m_files.GetSelIndex();
+    const LRESULT top = m_files.Send(LB_GETTOPINDEX);
+    // A directory that has gone lists nothing; the user is told when he lists the area himself.
+    if (!ListFiles())
+        m_files.ClearList();
+
+    int index = -1;
+    for (int i = 0, count = m_files.GetCount(); i < count && !kept.empty(); ++i) {
+        const auto slot = static_cast<std::size_t>(m_files.Send(LB_GETITEMDATA, i));
+        if (slot < m_listed.size() && lstrcmpiW(m_listed[slot].fullPath.c_str(), kept.c_str()) == 0) {
+            index = i;
+            break;
+        }
+    }
+    m_files.Send(LB_SETTOPINDEX, static_cast<WPARAM>(top));
+    if (index >= 0)
+        m_files.SetSelIndex(index);
+    else if (selected < 0 || !m_files.SetSelIndex(selected))
         m_files.SetSelIndex(0);
     ShowFileInfo();
+}
+
+INT_PTR KsManage::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_AREACHANGED) {
+        FollowArea(static_cast<int>(wParam));
+        return TRUE;
+    }
+    return TDialog::DialogProc(msg, wParam, lParam);
 }
 
 const KsManage::ListedFile* KsManage::SelectedFile() const
@@ -224,27 +266,42 @@ void KsManage::CmStore()
 
 void KsManage::CmExamine()
 {
-    const int selected = m_files.GetSelIndex();
-    std::string name = selected < 0 ? std::string() : m_files.GetString(selected);
+    // The file is the one the line stands for, by the name the program can hold (its short name when its own
+    // name is outside the code page), never the line's text.
+    const ListedFile* file = m_files.GetSelIndex() < 0 ? nullptr : SelectedFile();
+    std::string name = file ? file->name : std::string();
     name.resize(std::min<std::size_t>(name.size(), 512));
     const std::string directory = m_areaPath;
+    const bool selected = file != nullptr;
     HWND owner = m_hwnd;
+    m_examineUnderWay = true;
     // Only window handles and copies are used from here on: the run waits, and this window stays live meanwhile.
     ExamineFile(owner, directory.c_str(), name.c_str(), [owner, selected] {
-        if (selected >= 0)
+        if (selected)
             return true;
         ks::Beep(MB_ICONEXCLAMATION);
         ks::ShowMessage(owner, "Please select a file to examine.", "Error", MB_OK | MB_ICONEXCLAMATION);
         return false;
     });
+    m_examineUnderWay = false;
+    if (m_closeAfterExamine)
+        PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
 }
 
-bool KsManage::CanClose() { return TDialog::CanClose() && ExamineExitGuard(m_hwnd); }
+bool KsManage::Deferred()
+{
+    if (!m_examineUnderWay)
+        return false;
+    m_closeAfterExamine = true;
+    return true;
+}
+
+bool KsManage::CanClose() { return TDialog::CanClose() && ExamineExitGuard(m_hwnd) && !Deferred(); }
 
 void KsManage::CmCancel()
 {
     // Destroying the window while its examine run waits would free this object under that run.
-    if (!ExamineExitGuard(m_hwnd))
+    if (!ExamineExitGuard(m_hwnd) || Deferred())
         return;
     TDialog::CmCancel();
 }

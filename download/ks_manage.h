@@ -20,9 +20,13 @@ public:
     void ShowArea(int area);
     // Shows the date and size of the selected file, or clears them.
     void ShowFileInfo();
+    // The files of area n changed on disk: when this window lists that area, it lists it again with the
+    // selection on the same file, without a box and without moving the current directory.
+    void FollowArea(int area);
 
-    // How a file listed by its short name is marked: the catalogue cannot hold its own name.
-    static constexpr char kShortNameMark[] = "  (short name)";
+    // The line of a file listed by its short name (the catalogue cannot hold its own name): the short name the
+    // program uses for it, and its real name so that the user can tell which file it is.
+    static std::wstring ShortNameLine(const std::string& shortName, const std::wstring& realName);
 
     int CurrentArea() const { return m_area; }
     const char* CurrentAreaPath() const { return m_areaPath; }
@@ -33,7 +37,9 @@ public:
 
 protected:
     void SetupWindow() override;
-    // Escape: the window ends without the close check, unless an examined program still runs.
+    INT_PTR DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Escape: the window ends without the close check, unless an examined program still runs. While this
+    // window's examine run is still ending further down the call stack, the window closes once it is over.
     void CmCancel() override;
 
 private:
@@ -42,6 +48,8 @@ private:
     void CmExamine();
     void CmHelp();
     void ClearFileInfo();
+    // Fills the list with the files of the current area path; false when the directory cannot be listed.
+    bool ListFiles();
 
     // A listed file: the name the program uses for it, and its full path with its real name.
     struct ListedFile {
@@ -52,7 +60,12 @@ private:
     // The selected line's file, found through the line's item data.
     const ListedFile* SelectedFile() const;
 
+    // Closing now would free this object under its examine run: the close waits for the run's end.
+    bool Deferred();
+
     std::vector<ListedFile> m_listed;
+    bool m_examineUnderWay = false;
+    bool m_closeAfterExamine = false;
     int m_area = 1;
     char m_areaPath[261]{};
     ks::TListBox m_files;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/ks_app.h"
+#include "app/ks_client.h"
 #include "download/area_settings.h"
 #include "examine/path_select.h"
 #include "framework/ui.h"
@@ -130,6 +131,9 @@ void ksPrefs::CmOk()
     for (int area = 1; area <= 4; ++area)
         WriteRegistryString(kAreaSection, AliasName(area), m_alias[area - 1].GetText(kAliasWidth).c_str());
     WriteRegistryNumber(kAreaSection, "Default", static_cast<std::uint32_t>(CheckedDefault()));
+    // The areas followed on disk are the ones just written.
+    if (KsApp* app = KsApp::Get(); app && app->Client)
+        app->Client->AreasChanged();
     TDialog::CmOk();
 }
 

@@ -2,17 +2,20 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
+#include "download/file_moves.h"
 #include "engine/convert_status.h"
 #include "engine/record_walk.h"
 #include "framework/file_dialog.h"
 #include "framework/handles.h"
 #include "framework/ui.h"
+#include "records/walk.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -25,6 +28,26 @@ struct NoCaseLess {
 };
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Whether a record's location is the old store, however it is spelled (letter case, 8.3 names, slashes, another
+// drive letter): decided once per distinct location, since a table's records share a few.
+class OldStoreTest {
+public:
+    explicit OldStoreTest(std::string oldStore) : m_oldStore(std::move(oldStore)) {}
+    bool operator()(const std::string& location)
+    {
+        if (lstrcmpiA(location.c_str(), m_oldStore.c_str()) == 0)
+            return true;
+        const auto known = m_seen.find(location);
+        if (known != m_seen.end())
+            return known->second;
+        return m_seen[location] = !location.empty() && SameDirectory(location, m_oldStore);
+    }
+
+private:
+    std::string m_oldStore;
+    std::map<std::string, bool> m_seen;
+};
 
 void Pump()
 {
@@ -92,11 +115,14 @@ void KsClient::ConvertVersion1()
                         MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    if (WalkMark::Refused(m_hwnd))
+        return;
 
     ks::TOpenSaveData data;
     data.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     data.Filter = "Kestrum (v1.x) (Kestrum.exe)|Kestrum.exe|";
-    data.DefExt = "Kestrum.exe";
+    // The extension alone: "Kestrum" typed in the name field finds Kestrum.exe.
+    data.DefExt = "exe";
     ks::TFileOpenDialog picker(this, data, 0, "Select the Path to the Previous Version of Kestrum");
     if (picker.Execute() != IDOK) {
         if (data.Error != 0) {
@@ -111,6 +137,9 @@ void KsClient::ConvertVersion1()
     const std::string oldDir = chosen.substr(0, chosen.rfind('\\') == std::string::npos ? 0 : chosen.rfind('\\'));
     const std::string newDir = app ? app->ProgramDir : oldDir;
 
+    // From here to the end the conversion is the one walk of the engine: no search, check or second conversion
+    // starts meanwhile, and the MDI client takes no input.
+    const WalkMark walking(*this);
     // The walk below uses the shared record; whatever another window left there comes back afterwards.
     const FileRecord saved = RecordBuffer;
     struct Restore {
@@ -166,10 +195,9 @@ void KsClient::ConvertVersion1()
                 continue;
             status->ShowItem(entry.cFileName);
             const std::string from = oldStore + "\\" + entry.cFileName;
-            MoveFileA(from.c_str(), (newStore + "\\" + entry.cFileName).c_str());
-            // A move to another volume can report success and still leave its source: what is still there
-            // stayed behind, whatever the move said.
-            if (Exists(from))
+            // A move is whole or nothing, decided by the file itself (another volume too): what did not move
+            // stayed behind.
+            if (!MoveWholeFile(from, newStore + "\\" + entry.cFileName))
                 leftBehind.insert(entry.cFileName);
             Pump();
         } while (FindNextFileA(find.Get(), &entry));
@@ -180,10 +208,10 @@ void KsClient::ConvertVersion1()
     // The walk keeps its record to itself: the messages let other windows use RecordBuffer in between.
     RecordWalk walk(*this);
     FileRecord current{};
+    OldStoreTest inOldStore(oldStore);
     while (walk.Next(current)) {
         const std::string name(FieldText(current.FileName));
-        if (lstrcmpiA(std::string(FieldText(current.Location)).c_str(), oldStore.c_str()) != 0 ||
-            leftBehind.count(name))
+        if (!inOldStore(std::string(FieldText(current.Location))) || leftBehind.count(name))
             continue;
         status->ShowItem(name.c_str());
         SetFieldText(current.Location, newStore);

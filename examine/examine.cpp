@@ -38,7 +38,10 @@ void SelectProgramDrive(const KsApp& app)
     SetCurrentDirectoryA(drive);
 }
 
-// WordPad's path from its App Paths entry; empty when the key or value cannot be read.
+std::string FinalPath(const std::string& path);
+
+// WordPad's path from its App Paths entry; empty when the key or value cannot be read. A REG_EXPAND_SZ value
+// ("%ProgramFiles%\...") is expanded, and quotes around the path are taken off: it is the program's path itself.
 std::string WordPadPath()
 {
     ks::RegKey key;
@@ -50,7 +53,34 @@ std::string WordPadPath()
     if (RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ) || path[0] == '\0')
         return {};
-    return path;
+    std::string program = path;
+    if (type == REG_EXPAND_SZ) {
+        char expanded[MAX_PATH + 1]{};
+        const DWORD n = ExpandEnvironmentStringsA(path, expanded, sizeof expanded);
+        if (n == 0 || n > sizeof expanded)
+            return {};
+        program = expanded;
+    }
+    if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
+        program = program.substr(1, program.size() - 2);
+    return program;
+}
+
+// KS_TEMP is a folder of its own in the program's folder: a link (a junction, a symbolic link) would have the
+// emptying delete whatever it leads to. Wine shows a Unix link to a folder as a reparse point; where a link does
+// not say so, where it really leads shows it (measured against where its parent really is, which may be reached
+// through links of its own).
+bool IsOwnFolder(const std::string& parent, const std::string& name)
+{
+    const std::string path = parent + "\\" + name;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    const std::string parentFinal = FinalPath(parent);
+    const std::string final = FinalPath(path);
+    return parentFinal.empty() || final.empty() ||
+           lstrcmpiA(final.c_str(), examine::JoinPath(parentFinal, name).c_str()) == 0;
 }
 
 // Where a handle really leads, as a DOS path without the "\\?\" prefix; empty when unknown.
@@ -116,9 +146,9 @@ void EmptyTree(const std::string& directory)
     } while (FindNextFileA(find.Get(), &entry));
 }
 
-// Waits for the process to end while the application's windows stay live. The documents spin on the exit code
-// between message dispatches; waiting for a message or the process's end gives the same order of events without
-// keeping a processor busy. False when the exit code cannot be read.
+// Waits for the process to end while the application's windows stay live. Reading the exit code again and again
+// between message dispatches would keep a processor busy; waiting for a message or the process's end gives the
+// same order of events without that. False when the exit code cannot be read.
 bool WaitWhileRunning(KsApp& app, HANDLE process)
 {
     for (;;) {
@@ -176,7 +206,8 @@ bool LaunchAssociated(HWND owner, const char* directory, const char* name, bool 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    // The program is named as well as quoted on its command line: a stray "C:\Program.exe" never runs instead.
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info)) {
         ks::ShowMessage(owner, "Could not spawn process", "Create Process Error", MB_OK | MB_ICONEXCLAMATION);
         return false;
@@ -198,7 +229,7 @@ bool LaunchAssociated(HWND owner, const char* directory, const char* name, bool 
     return true;
 }
 
-void RunQuickView(const char* directory, const char* name)
+void RunQuickView(const char* directory, const char* name, HWND owner)
 {
     char system[MAX_PATH + 1]{};
     GetSystemDirectoryA(system, MAX_PATH);
@@ -210,7 +241,12 @@ void RunQuickView(const char* directory, const char* name)
             return;
         viewer = std::string(app->ProgramDir) + "\\" + kViewerProgram;
     }
-    ks::Ui().StartProgram(examine::ViewerCommandLine(viewer, directory, name).c_str(), SW_SHOWNORMAL);
+    if (ks::Ui().StartProgram(examine::ViewerCommandLine(viewer, directory, name).c_str(), SW_SHOWNORMAL))
+        return;
+    // Otherwise nothing at all would answer the user's Examine.
+    ks::Beep(MB_ICONEXCLAMATION);
+    const std::string text = "Sorry, Could not start the viewer " + viewer + " to show " + name + ".";
+    ks::ShowMessage(owner, text.c_str(), "Viewer Error", MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool EmptyScratch(HWND owner)
@@ -221,13 +257,16 @@ bool EmptyScratch(HWND owner)
     const std::string previous = CurrentDirectory();
     SelectProgramDrive(*app);
     const std::string scratch = ScratchDirectory();
+    // A KS_TEMP removed since the start is made again here, before the step that would need it.
+    if (GetFileAttributesA(scratch.c_str()) == INVALID_FILE_ATTRIBUTES)
+        CreateDirectoryA(scratch.c_str(), nullptr);
     if (!SetCurrentDirectoryA(scratch.c_str())) {
         SetCurrentDirectoryA(previous.c_str());
         ks::ShowMessage(owner, kNoChangeToScratch, "Warning", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    // Nothing is deleted unless the directory we stand in is KS_TEMP itself.
-    if (CurrentDirectory() != scratch) {
+    // Nothing is deleted unless the directory we stand in is KS_TEMP itself, and a folder of its own.
+    if (CurrentDirectory() != scratch || !IsOwnFolder(app->ProgramDir, "KS_TEMP")) {
         SetCurrentDirectoryA(previous.c_str());
         ks::ShowMessage(owner, "Sorry, the current working directory does not match the KS_TEMP directory.",
                         "Warning", MB_OK | MB_ICONHAND);
@@ -304,7 +343,7 @@ void ExamineFile(HWND owner, const char* directory, const char* name, const std:
     app->Examining = 1;
     const bool ended = LaunchAssociated(owner, scratch.c_str(), name, true);
     if (!ended) {
-        RunQuickView(scratch.c_str(), name);
+        RunQuickView(scratch.c_str(), name, owner);
         app->Examining = 0;
         return;
     }

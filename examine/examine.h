@@ -20,8 +20,8 @@ void ExamineFile(HWND owner, const char* directory, const char* name, const std:
 bool LaunchAssociated(HWND owner, const char* directory, const char* name, bool wait);
 
 // Shows directory\name read-only in the system's QuickView or, where there is none, in our own viewer;
-// nothing waits for it.
-void RunQuickView(const char* directory, const char* name);
+// nothing waits for it. A viewer that cannot be started is said so in a box over owner.
+void RunQuickView(const char* directory, const char* name, HWND owner = nullptr);
 
 // Empties KS_TEMP after checking that it really is the current directory; entries whose names begin with "."
 // stay, and a link is removed as a link, never followed. True when KS_TEMP was verified and walked.

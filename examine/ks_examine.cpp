@@ -21,6 +21,32 @@ namespace {
 
 constexpr char kSelectOne[] = "You must select at least one file.";
 constexpr char kReplacementPrompt[] = "Please supply a replacement character:";
+constexpr char kOverwriteQuestion[] = "A File of this name already exists, would you like to overwrite it ?";
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Expands a compressed source into target through a new file of our own beside it, which takes target's place
+// only once the expansion is complete and checked: a failed expansion leaves whatever was at target as it was,
+// and no file the copy did not create is ever deleted. With replace clear, a file at target is never replaced.
+// LZcopyfile's result (negative on failure; -2 when no file could be made).
+std::int32_t ExpandInto(const std::string& source, const std::string& target, bool replace)
+{
+    const std::string::size_type cut = target.rfind('\\');
+    const std::string directory = cut == std::string::npos ? std::string(".") : target.substr(0, cut + 1);
+    char part[MAX_PATH + 1]{};
+    if (!GetTempFileNameA(directory.c_str(), "ks", 0, part))
+        return -2;
+    const std::int32_t result = LZcopyfile(source.c_str(), part);
+    if (result < 0) {
+        DeleteFileA(part);
+        return result;
+    }
+    if (!MoveFileExA(part, target.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
+        DeleteFileA(part);
+        return -2;
+    }
+    return 0;
+}
 
 std::string CurrentDirectory()
 {
@@ -126,16 +152,6 @@ std::vector<std::string> KsExamine::SelectedNames() const
     return names;
 }
 
-std::string KsExamine::CaretName() const
-{
-    HWND list = GetDlgItem(m_hwnd, IDC_EXAMINE_FILE_LIST);
-    const int caret = static_cast<int>(SendMessageA(list, LB_GETCARETINDEX, 0, 0));
-    char text[513]{};
-    if (caret >= 0 && SendMessageA(list, LB_GETTEXTLEN, caret, 0) < static_cast<LRESULT>(sizeof text))
-        SendMessageA(list, LB_GETTEXT, caret, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 void KsExamine::ExamineSelected()
 {
     const std::size_t selected = SelectedNames().size();
@@ -145,7 +161,8 @@ void KsExamine::ExamineSelected()
                         "Warning", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    std::string name = CaretName();
+    // The file examined is the one selected, wherever the caret stands.
+    std::string name = SelectedNames().front();
     if (EndsCompressed(name)) {
         ks::Beep(MB_ICONHAND);
         std::string answer;
@@ -158,17 +175,24 @@ void KsExamine::ExamineSelected()
             return;
         }
         const std::string expanded = examine::CompletedName(name, answer[0]);
-        // Keeping "_" examines the file as it is; otherwise a failed expansion leaves nothing to open.
-        if (expanded != name && LZcopyfile(name.c_str(), expanded.c_str()) < 0) {
-            ks::Beep(MB_ICONEXCLAMATION);
-            ks::ShowMessage(m_hwnd, "Error copying file !", "File Error", MB_OK | MB_ICONHAND);
-            return;
+        // Keeping "_" examines the file as it is; otherwise a failed expansion leaves nothing to open. A file
+        // that has the completed name already is replaced only when the user says so.
+        if (expanded != name) {
+            const bool there = Exists(expanded);
+            if (there && ks::ShowMessage(m_hwnd, kOverwriteQuestion, expanded.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+                return;
+            if (ExpandInto(examine::JoinPath(CurrentDirectory(), name), examine::JoinPath(CurrentDirectory(), expanded),
+                           there) < 0) {
+                ks::Beep(MB_ICONEXCLAMATION);
+                ks::ShowMessage(m_hwnd, "Error copying file !", "File Error", MB_OK | MB_ICONHAND);
+                return;
+            }
         }
         name = expanded;
     }
     const std::string directory = CurrentDirectory();
     if (!LaunchAssociated(m_hwnd, directory.c_str(), name.c_str(), false))
-        RunQuickView(directory.c_str(), name.c_str());
+        RunQuickView(directory.c_str(), name.c_str(), m_hwnd);
 }
 
 void KsExamine::CopySelected(bool installing)
@@ -227,17 +251,25 @@ void KsExamine::CopySelected(bool installing)
                     return;  // the whole command ends, without Explorer
             } while (answer.empty());
             name = examine::UpperCase(examine::CompletedName(listed, answer[0]));
-            if (LZcopyfile(source.c_str(), examine::JoinPath(destination, name).c_str()) < 0) {
+            const std::string target = examine::JoinPath(destination, name);
+            // An expanded file is asked about as a plain one is before it replaces a file of its name.
+            const bool there = Exists(target);
+            if (there) {
+                const int overwrite =
+                    ks::ShowMessage(m_hwnd, kOverwriteQuestion, name.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
+                if (overwrite == IDCANCEL)
+                    break;
+                if (overwrite == IDNO)
+                    continue;
+            }
+            if (ExpandInto(source, target, there) < 0) {
                 ks::Beep(MB_ICONEXCLAMATION);
                 ks::ShowMessage(m_hwnd, "Error copying file !", "File Error", MB_OK | MB_ICONHAND);
             }
         } else {
             const std::string target = examine::JoinPath(destination, name);
             if (!CopyFileA(source.c_str(), target.c_str(), TRUE) && GetLastError() == ERROR_FILE_EXISTS) {
-                const int answer = ks::ShowMessage(m_hwnd,
-                                                   "A File of this name already exists, would you like to "
-                                                   "overwrite it ?",
-                                                   name.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
+                const int answer = ks::ShowMessage(m_hwnd, kOverwriteQuestion, name.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
                 if (answer == IDCANCEL)
                     break;
                 if (answer == IDNO)
@@ -255,5 +287,5 @@ void KsExamine::CopySelected(bool installing)
         }
     }
     if (installing)
-        ks::Ui().StartProgram(("explorer " + shortcutFolder).c_str(), SW_SHOWNORMAL);
+        ks::Ui().StartProgram(examine::ExplorerCommandLine(shortcutFolder).c_str(), SW_SHOWNORMAL);
 }

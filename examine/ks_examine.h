@@ -43,9 +43,8 @@ private:
     void CmCopyInstall();
     void CmClose();
     void CmHelp();
-    // The selected entries in list order, and the one at the caret.
+    // The selected entries in list order.
     std::vector<std::string> SelectedNames() const;
-    std::string CaretName() const;
 
     HRESULT m_com;
 

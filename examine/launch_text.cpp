@@ -10,13 +10,13 @@ namespace {
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-// A path holding a blank goes in double quotes; others stay exactly as the documented command line has them.
+}  // namespace
+
+// Others stay exactly as the command lines have always had them.
 std::string QuotedIfSpaced(const std::string& path)
 {
-    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+    return path.find_first_of(" \t") == std::string::npos ? path : "\"" + path + "\"";
 }
-
-}  // namespace
 
 std::string UpperCase(std::string text)
 {
@@ -41,10 +41,12 @@ std::string AssociatedCommandLine(const std::string& program, const std::string&
                                   const std::string& name)
 {
     const std::string upper = UpperCase(program);
-    if (Contains(upper, "WINZIP") || Contains(upper, "WORDPAD.EXE"))
-        return program + " \"" + directory + "\\" + name + "\"";
-    return program + " " + directory + "\\" + name;
+    const std::string file = directory + "\\" + name;
+    const bool alwaysQuoted = Contains(upper, "WINZIP") || Contains(upper, "WORDPAD.EXE");
+    return QuotedIfSpaced(program) + " " + (alwaysQuoted ? "\"" + file + "\"" : QuotedIfSpaced(file));
 }
+
+std::string ExplorerCommandLine(const std::string& folder) { return "explorer " + QuotedIfSpaced(folder); }
 
 std::string ViewerCommandLine(const std::string& viewer, const std::string& directory, const std::string& name)
 {

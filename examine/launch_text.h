@@ -18,10 +18,17 @@ std::string JoinPath(const std::string& directory, const std::string& name);
 // Notepad (the upper-case program path names NOTEPAD.EXE) cannot open a file of this size.
 bool TooLargeForNotepad(const std::string& programUpper, std::uint64_t fileSize);
 
-// The associated program's command line: when the program's upper-case path names WinZip or WordPad, the
-// file's full path goes in double quotes; every other program gets "program directory\name" as it stands.
+// The associated program's command line "program directory\name". A path holding a blank is quoted, so that
+// neither the program nor the file is taken for a shorter path ("C:\Program" for "C:\Program Files\..."); the
+// file's path is quoted always when the program's upper-case path names WinZip or WordPad.
 std::string AssociatedCommandLine(const std::string& program, const std::string& directory,
                                   const std::string& name);
+
+// Explorer opening a folder: "explorer folder", the folder quoted when it holds a blank.
+std::string ExplorerCommandLine(const std::string& folder);
+
+// A path as a command line holds it: in double quotes when it holds a blank, as it stands otherwise.
+std::string QuotedIfSpaced(const std::string& path);
 
 // The viewer's command line "viewer directory\name". A program path or file path holding a blank is quoted,
 // so a program folder whose path has spaces still reaches the viewer whole; other paths stay as they are.

@@ -68,6 +68,14 @@ HRESULT MakeShortcut(HWND owner, const char* shortcutFolder, const char* name, c
 {
     const std::string shortcut = examine::JoinPath(shortcutFolder, name) + ".lnk";
     const std::string target = examine::JoinPath(directory, name);
+    // A shortcut's path must fit whole: cut to the path limit it would be saved under another name, perhaps over
+    // another file.
+    wchar_t wide[MAX_PATH]{};
+    if (shortcut.size() >= MAX_PATH ||
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, shortcut.c_str(), -1, wide, MAX_PATH) == 0) {
+        ks::ShowMessage(owner, "Error creating shortcut or folder.", "Link Error", MB_OK | MB_ICONEXCLAMATION);
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
 
     ComPtr<IShellLinkA> link;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Put());
@@ -77,11 +85,8 @@ HRESULT MakeShortcut(HWND owner, const char* shortcutFolder, const char* name, c
     link->SetDescription("");
     ComPtr<IPersistFile> file;
     hr = link->QueryInterface(IID_IPersistFile, file.Put());
-    if (SUCCEEDED(hr)) {
-        wchar_t wide[MAX_PATH]{};
-        MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH - 1);
+    if (SUCCEEDED(hr))
         hr = file->Save(wide, TRUE);
-    }
     if (FAILED(hr))
         ks::ShowMessage(owner, "Error creating shortcut or folder.", "Link Error", MB_OK | MB_ICONEXCLAMATION);
     return hr;

@@ -12,5 +12,6 @@ int ChooseShellFolder(HWND owner, bool makeNew, const char* newName, const char*
                       std::string& folder);
 
 // Writes shortcutFolder\name.lnk leading to directory\name, with an empty description. The shell's result
-// (negative on failure); a failed save shows "Error creating shortcut or folder.". COM must be initialised.
+// (negative on failure); a failed save, and a shortcut path too long to hold whole (260 characters or more), shows
+// "Error creating shortcut or folder." and saves nothing. COM must be initialised.
 HRESULT MakeShortcut(HWND owner, const char* shortcutFolder, const char* name, const char* directory);

@@ -69,8 +69,36 @@ bool TApplication::PreTranslate(MSG& msg)
     return false;
 }
 
+void TApplication::WatchHandle(HANDLE handle, std::function<void()> action)
+{
+    UnwatchHandle(handle);
+    // The wait takes the queue as one more object: at most MAXIMUM_WAIT_OBJECTS - 1 handles.
+    if (handle && m_watched.size() + 1 < MAXIMUM_WAIT_OBJECTS)
+        m_watched.push_back({handle, std::move(action)});
+}
+
+void TApplication::UnwatchHandle(HANDLE handle)
+{
+    std::erase_if(m_watched, [handle](const Watched& w) { return w.handle == handle; });
+}
+
+void TApplication::ServiceWatchedHandles()
+{
+    // An action may watch or unwatch handles: the list is copied first, and a handle unwatched meanwhile is
+    // passed over.
+    const std::vector<Watched> watched = m_watched;
+    for (const Watched& w : watched) {
+        const bool still = std::any_of(m_watched.begin(), m_watched.end(),
+                                       [&](const Watched& now) { return now.handle == w.handle; });
+        if (still && WaitForSingleObject(w.handle, 0) == WAIT_OBJECT_0)
+            w.action();
+    }
+}
+
 void TApplication::PumpWaitingMessages()
 {
+    if (!m_watched.empty())
+        ServiceWatchedHandles();
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -98,7 +126,14 @@ int TApplication::MessageLoop()
             }
         }
         IdleAction();
-        WaitMessage();
+        // Sleeps until a message arrives or a watched handle is signalled.
+        std::vector<HANDLE> handles;
+        for (const Watched& w : m_watched)
+            handles.push_back(w.handle);
+        const DWORD woken = MsgWaitForMultipleObjectsEx(static_cast<DWORD>(handles.size()), handles.data(), INFINITE,
+                                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken >= WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + handles.size())
+            ServiceWatchedHandles();
     }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,14 @@ public:
     virtual bool OnCommand(UINT, UINT) { return false; }
     virtual bool HandlesCommand(UINT) const { return false; }
 
+    // A kernel object the loop waits on beside the message queue (a directory's change notification, say):
+    // action runs on this thread whenever it is signalled, and must re-arm it or unwatch it. No thread is
+    // needed, so nothing but this thread ever touches a window.
+    void WatchHandle(HANDLE handle, std::function<void()> action);
+    void UnwatchHandle(HANDLE handle);
+    // Runs the action of every watched handle that is signalled now; PumpWaitingMessages does this too.
+    void ServiceWatchedHandles();
+
     // Modeless dialogs receive keyboard navigation through IsDialogMessage in the loop.
     void RegisterModeless(HWND dialog);
     void UnregisterModeless(HWND dialog);
@@ -60,6 +69,11 @@ private:
     HINSTANCE m_instance;
     std::unique_ptr<TDecoratedMDIFrame> m_mainWindow;
     std::vector<HWND> m_modeless;
+    struct Watched {
+        HANDLE handle;
+        std::function<void()> action;
+    };
+    std::vector<Watched> m_watched;
 };
 
 }  // namespace ks

@@ -66,7 +66,7 @@ INT_PTR TFileOpenDialog::Execute()
     }
 
     DWORD error = 0;
-    const bool ok = Ui().OpenFileName(ofn, error);
+    const bool ok = m_data.Save ? Ui().SaveFileName(ofn, error) : Ui().OpenFileName(ofn, error);
     m_data.Error = ok ? 0 : error;
     if (ok)
         m_data.FileName = file.data();

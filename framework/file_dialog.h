@@ -1,4 +1,4 @@
-// TFileOpenDialog: the common open-file dialog, optionally on a custom template with our hook procedure.
+// TFileOpenDialog: the common open-file (or save-file) dialog, optionally on a custom template with our hook procedure.
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
@@ -17,6 +17,7 @@ struct TOpenSaveData {
     std::string DefExt;      // empty: none
     std::string FileName;    // proposed name; the chosen file after OK
     DWORD Error = 0;         // the common-dialog error of a run that failed; 0 after OK or a plain cancel
+    bool Save = false;       // the save-file dialog instead of the open-file one
 };
 
 // With a template id the dialog is the old-style one built from our template, and this object receives its

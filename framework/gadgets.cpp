@@ -2,6 +2,7 @@
 #include "framework/gadgets.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "framework/mdi.h"
 
@@ -91,6 +92,22 @@ LRESULT TControlBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         FillRect(reinterpret_cast<HDC>(wParam), &rect, GetSysColorBrush(COLOR_BTNFACE));
         return 1;
     }
+    // The status bar shows the hint of the button under the mouse, as it does for a highlighted menu item.
+    if (msg == WM_MOUSEMOVE || msg == WM_MOUSELEAVE) {
+        UINT command = 0;
+        if (msg == WM_MOUSEMOVE) {
+            POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const int index = static_cast<int>(Send(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&point)));
+            command = index >= 0 && !IsSeparatorAt(index) ? CommandAt(index) : 0;
+            TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, m_hwnd, 0};
+            TrackMouseEvent(&leave);
+        }
+        if (command != m_hintCommand) {
+            m_hintCommand = command;
+            if (auto* frame = dynamic_cast<TDecoratedMDIFrame*>(TWindow::FromHandle(GetParent(m_hwnd))))
+                frame->ShowCommandHint(command);
+        }
+    }
     return TGadgetWindow::WindowProc(msg, wParam, lParam);
 }
 
@@ -153,7 +170,18 @@ bool TStatusBar::CreateIn(HWND frame)
     Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font->Get()), FALSE);
     Resize();
     ShowText(m_text.c_str());
+    if (!m_paneWidest.empty())
+        Send(SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(m_paneText.c_str()));
     return true;
+}
+
+void TStatusBar::ReservePane(const char* widest) { m_paneWidest = widest; }
+
+void TStatusBar::SetPaneText(const char* text)
+{
+    m_paneText = text;
+    if (m_hwnd && !m_paneWidest.empty())
+        Send(SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text));
 }
 
 void TStatusBar::Resize()
@@ -164,10 +192,15 @@ void TStatusBar::Resize()
 
 void TStatusBar::LayoutParts()
 {
-    // Parts are given by their right edges: the text part stretches, the indicators sit at the right.
+    // Parts are given by their right edges: the text part stretches, the pane and the indicators sit at the right.
     RECT client{};
     GetClientRect(m_hwnd, &client);
-    const int n = static_cast<int>(m_parts.size());
+    std::vector<std::string> fixed;
+    if (!m_paneWidest.empty())
+        fixed.push_back(m_paneWidest);
+    for (ModeIndicator indicator : m_parts)
+        fixed.push_back(kIndicatorText[IndicatorIndex(indicator)]);
+    const int n = static_cast<int>(fixed.size());
     std::vector<int> edges(n + 1, -1);
     HDC dc = GetDC(m_hwnd);
     {
@@ -175,14 +208,15 @@ void TStatusBar::LayoutParts()
         int edge = client.right - GetSystemMetrics(SM_CXVSCROLL);
         for (int i = n; i >= 1; --i) {
             SIZE extent{};
-            const char* text = kIndicatorText[IndicatorIndex(m_parts[i - 1])];
-            GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+            GetTextExtentPoint32A(dc, fixed[i - 1].c_str(), static_cast<int>(fixed[i - 1].size()), &extent);
             edge -= extent.cx + 12;
             edges[i - 1] = edge;
         }
     }
     ReleaseDC(m_hwnd, dc);
     Send(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    if (!m_paneWidest.empty())
+        Send(SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(m_paneText.c_str()));
     m_shownStates = ~0u;
 }
 
@@ -245,7 +279,7 @@ void TStatusBar::IdleAction(const TDecoratedMDIFrame&)
     m_shownStates = states;
     for (size_t i = 0; i < m_parts.size(); ++i) {
         const char* text = (states & m_parts[i]) ? kIndicatorText[IndicatorIndex(m_parts[i])] : "";
-        Send(SB_SETTEXTA, i + 1, reinterpret_cast<LPARAM>(text));
+        Send(SB_SETTEXTA, i + FirstIndicatorPart(), reinterpret_cast<LPARAM>(text));
     }
 }
 

@@ -75,6 +75,7 @@ private:
     };
     std::vector<Gadget> m_gadgets;
     mutable std::string m_tip;
+    UINT m_hintCommand = 0;  // the button under the mouse, whose hint the status bar shows
 };
 
 class TStatusBar : public TGadgetWindow {
@@ -94,6 +95,11 @@ public:
     // What the text part shows now.
     std::string GetShownText() const;
 
+    // A pane of its own between the text and the indicators, as wide as widest needs; SetPaneText fills it.
+    void ReservePane(const char* widest);
+    void SetPaneText(const char* text);
+    std::string GetPaneText() const { return m_paneText; }
+
     void ToggleOvertype() { m_overtype = !m_overtype; }
     bool IsIndicatorOn(ModeIndicator indicator) const;
     void IdleAction(const TDecoratedMDIFrame& frame) override;
@@ -104,7 +110,12 @@ private:
 
     unsigned m_indicators;
     std::vector<ModeIndicator> m_parts;
+    // The index of the first indicator part: after the text, and after the pane when there is one.
+    int FirstIndicatorPart() const { return m_paneWidest.empty() ? 1 : 2; }
+
     std::string m_text;
+    std::string m_paneWidest;
+    std::string m_paneText;
     bool m_showingHint = false;
     bool m_overtype = false;
     unsigned m_shownStates = ~0u;

@@ -86,6 +86,13 @@ struct MenuTraits {
     static void Close(Handle h) { DestroyMenu(h); }
 };
 
+// FindFirstChangeNotification: INVALID_HANDLE_VALUE on failure, closed with its own call.
+struct ChangeNotificationTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindCloseChangeNotification(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
@@ -94,6 +101,7 @@ using ModuleHandle = UniqueHandle<ModuleTraits>;
 using GdiObject = UniqueHandle<GdiTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 using MenuHandle = UniqueHandle<MenuTraits>;
+using ChangeNotification = UniqueHandle<ChangeNotificationTraits>;
 
 // Shows the wait cursor for its lifetime and puts the arrow back on every way out.
 class [[nodiscard]] WaitCursor {

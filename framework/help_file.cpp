@@ -358,12 +358,12 @@ std::string HelpFile::Render(const HelpTopic& topic) const
     return out;
 }
 
-std::string HelpFile::RenderRtf(const HelpTopic& topic, std::string_view note, int pointSize) const
+std::string HelpFile::RenderRtf(const HelpTopic& topic, std::string_view note, int halfPoints) const
 {
     // Sizes in half points; spacing and indents in twips (1/20 point). Every paragraph keeps a margin of its own
     // from the control's border (the rich edit controls do not all honour margins set on the control).
-    const std::string body = std::to_string(2 * pointSize);
-    const std::string title = std::to_string(2 * pointSize + 6);
+    const std::string body = std::to_string(halfPoints);
+    const std::string title = std::to_string(halfPoints + 6);
     const std::string pard = "\\pard\\li120\\ri120";
     std::string out = "{\\rtf1\\ansi\\fs" + body + "\n";
     if (!note.empty())

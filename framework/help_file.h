@@ -75,8 +75,9 @@ public:
     // every line ended by CR LF.
     std::string Render(const HelpTopic& topic) const;
     // Rich text for the viewer: the title bold and larger, headings bold, list items bulleted with a hanging
-    // indent, in the viewer's font size (points). A non-empty note goes in italics above the title.
-    std::string RenderRtf(const HelpTopic& topic, std::string_view note, int pointSize) const;
+    // indent, in the viewer's font size (half points, as rich text gives sizes). A non-empty note goes in
+    // italics above the title.
+    std::string RenderRtf(const HelpTopic& topic, std::string_view note, int halfPoints) const;
 
 private:
     friend struct HelpParser;

@@ -119,7 +119,7 @@ private:
     HWND m_list = nullptr;
     HWND m_text = nullptr;
     GdiObject m_font;    // the desktop's message font, when it could be made
-    int m_pointSize = 8; // its size, for the topic's rich text
+    int m_halfPoints = 16; // its size in half points, for the topic's rich text
 };
 
 // The one viewer of the process; it lives exactly as long as its window.
@@ -195,7 +195,12 @@ bool HelpViewer::CreateControls()
         GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
     m_font.Reset(CreateFontIndirectA(&face));
     HGDIOBJ font = m_font ? m_font.Get() : GetStockObject(DEFAULT_GUI_FONT);
-    m_pointSize = std::max(6, MulDiv(std::abs(face.lfHeight), 72, ScreenDpi()));
+    // The topic's size in half points, rounded up so that the rich edit, which turns sizes into whole pixels by
+    // cutting off the fraction, draws as many pixels as the font has. Rounded down (8 points for the 11 pixels
+    // of an 8.25-point message font) it drew 10, a size at which a hinted face spaces some letters wider than
+    // they are drawn: gaps appeared inside words ("Kes trum32").
+    const int pixels = std::abs(face.lfHeight) > 0 ? std::abs(face.lfHeight) : 11;
+    m_halfPoints = std::max(12, (pixels * 144 + ScreenDpi() - 1) / ScreenDpi());
 
     m_list = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, m_window,
@@ -244,7 +249,7 @@ void HelpViewer::SetFile(HelpFile file, std::string path)
 
 void HelpViewer::ShowTopic(const HelpTopic& topic, const std::string& note)
 {
-    const std::string rtf = m_file.RenderRtf(topic, note, m_pointSize);
+    const std::string rtf = m_file.RenderRtf(topic, note, m_halfPoints);
     RtfSource source{rtf};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadRtf};
     SendMessageA(m_text, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));

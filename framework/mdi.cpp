@@ -77,6 +77,15 @@ std::vector<TMDIChild*> TMDIClient::GetChildren() const
     return children;
 }
 
+TMDIChild* TMDIClient::GetActiveChild() const
+{
+    const HWND active = m_hwnd ? reinterpret_cast<HWND>(SendMessageA(m_hwnd, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+    for (const auto& child : m_children)
+        if (active && child->GetHandle() == active)
+            return child.get();
+    return nullptr;
+}
+
 bool TMDIClient::CanClose()
 {
     for (TMDIChild* child : GetChildren())
@@ -356,6 +365,16 @@ void TDecoratedMDIFrame::MenuSelect(UINT id, UINT flags, HMENU menu)
     m_statusBar->SetHintText(command ? LoadResourceString(GetModuleHandleA(nullptr), id).c_str() : "");
 }
 
+void TDecoratedMDIFrame::ShowCommandHint(UINT id)
+{
+    if (!m_statusBar)
+        return;
+    if (id == 0)
+        m_statusBar->ClearHint();
+    else
+        m_statusBar->SetHintText(LoadResourceString(GetModuleHandleA(nullptr), id).c_str());
+}
+
 void TDecoratedMDIFrame::EnableMenuItems(HMENU popup)
 {
     const int count = GetMenuItemCount(popup);
@@ -399,6 +418,11 @@ LRESULT TDecoratedMDIFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         Layout();
         return 0;
+    case WM_DROPFILES:
+        // Files dropped on the frame's menu, bars or edges are the client's to take.
+        if (m_client && m_client->GetHandle())
+            return SendMessageA(m_client->GetHandle(), msg, wParam, lParam);
+        break;
     case WM_COMMAND:
         if (RouteCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
             return 0;

@@ -30,6 +30,8 @@ public:
     // Takes the child and creates its window, which becomes the active MDI child. Null on failure.
     TMDIChild* CreateChild(std::unique_ptr<TMDIChild> child);
     std::vector<TMDIChild*> GetChildren() const;
+    // The active MDI child, or null.
+    TMDIChild* GetActiveChild() const;
     // Close All: closes every child when all of them agree.
     void CloseChildren();
     bool CanClose() override;
@@ -106,6 +108,10 @@ public:
     bool IsCommandEnabled(UINT id) const;
     bool HandlesCommand(UINT id) const override { return id == CM_EXIT; }
     bool OnCommand(UINT id, UINT notify, HWND control) override;
+
+    // The status bar shows the hint of a command (a menu item highlighted, a control-bar button under the
+    // mouse) instead of its text; 0 shows the text again.
+    void ShowCommandHint(UINT id);
 
     // Called by the application when its queue runs empty, and for every keyboard message first.
     void IdleAction();

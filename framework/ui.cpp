@@ -27,6 +27,13 @@ bool UiSeam::OpenFileName(OPENFILENAMEA& ofn, DWORD& error)
     return ok;
 }
 
+bool UiSeam::SaveFileName(OPENFILENAMEA& ofn, DWORD& error)
+{
+    const bool ok = ::GetSaveFileNameA(&ofn) != FALSE;
+    error = ok ? 0 : ::CommDlgExtendedError();
+    return ok;
+}
+
 bool UiSeam::Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data)
 {
     return ShowHelp(owner, helpFile, command, data);

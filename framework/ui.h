@@ -28,6 +28,8 @@ public:
     virtual void DialogReady(TDialog&) {}
     // The common open-file dialog. Returns true on OK; on false, error holds CommDlgExtendedError() (0 = cancelled).
     virtual bool OpenFileName(OPENFILENAMEA& ofn, DWORD& error);
+    // The common save-file dialog, answered the same way.
+    virtual bool SaveFileName(OPENFILENAMEA& ofn, DWORD& error);
     // A help request as WinHelp takes it (HELP_CONTEXT, HELP_QUIT, HELP_INDEX).
     virtual bool Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
     // The shell's folder browser; the chosen folder's item list (the caller frees it), or null when cancelled.

@@ -78,6 +78,9 @@ Section "-Program"
   File "${BINDIR}\kestrm32.exe"
   File "${BINDIR}\kscf.dll"
   File "${BINDIR}\kspdx.exe"
+  ; The viewer examining starts for a file no program is registered for, and the help viewer on its own.
+  File "${BINDIR}\ksview.exe"
+  File "${BINDIR}\kshelpvw.exe"
   File "${BINDIR}\KSHELP32.HLP"
 !if /FileExists "${BINDIR}\assistants\*.*"
   SetOutPath "$INSTDIR\assistants"
@@ -87,11 +90,11 @@ Section "-Program"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; The shortcut starts the program in its folder, where it looks for its engine (SetOutPath above gives
-  ; the "Start in" directory). The help file is the program's own text format, which the system's help
-  ; viewer cannot read, so its shortcut opens it in Notepad.
+  ; the "Start in" directory). The help file is the program's own format, which the system's help viewer
+  ; cannot read: its shortcut starts the program's help viewer, which reads KSHELP32.HLP beside itself.
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\kestrm32.exe" "" "$INSTDIR\kestrm32.exe" 0
-  CreateShortCut "$SMPROGRAMS\${PRODUCT}\${PRODUCT} Help.lnk" "$WINDIR\notepad.exe" '"$INSTDIR\KSHELP32.HLP"'
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\${PRODUCT} Help.lnk" "$INSTDIR\kshelpvw.exe" "" "$INSTDIR\kshelpvw.exe" 0
 
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -111,6 +114,8 @@ Section "-un.Program"
   Delete "$INSTDIR\kestrm32.exe"
   Delete "$INSTDIR\kscf.dll"
   Delete "$INSTDIR\kspdx.exe"
+  Delete "$INSTDIR\ksview.exe"
+  Delete "$INSTDIR\kshelpvw.exe"
   Delete "$INSTDIR\KSHELP32.HLP"
   RMDir /r "$INSTDIR\assistants"
   Delete "$INSTDIR\uninstall.exe"

@@ -103,16 +103,35 @@ std::string FoldName(const std::string& text)
     return folded;
 }
 
-bool IsPlainFile(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string JoinPath(const std::string& directory, const std::string& name)
 {
     return directory.empty() || directory.back() == '\\' ? directory + name : directory + "\\" + name;
 }
+
+// One key for every spelling of a file's path: its directory's key and its folded name.
+std::string PathKey(const std::string& directory, const std::string& name)
+{
+    return DirectoryKey(directory) + '\x01' + FoldName(name);
+}
+
+// The record's location as findings hold it: without trailing backslashes (a drive's root keeps its own).
+std::string TrimmedLocation(const FileRecord& record)
+{
+    std::string location(FieldText(record.Location));
+    while (location.size() > 3 && (location.back() == '\\' || location.back() == '/'))
+        location.pop_back();
+    return location;
+}
+
+// A "Missing file" finding still holds for the record as it is now: same name, same place, and still no file.
+bool StillMissing(const Finding& finding, const FileRecord& record)
+{
+    return std::string(FieldText(record.FileName)) == finding.name && TrimmedLocation(record) == finding.directory &&
+           !IsPlainFile(JoinPath(finding.directory, finding.name));
+}
+
+constexpr char kStaleText[] =
+    "The catalogue has changed since the check: this line no longer holds. The list now shows the record as it is.";
 
 }  // namespace
 
@@ -138,10 +157,8 @@ bool CatalogueCheck::OnCommand(UINT id, UINT notify, HWND control)
 void CatalogueCheck::SetupWindow()
 {
     m_client = KsClient::Of(*this);
-    const int tabStops[] = {100, 160};
-    m_list.Send(LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(tabStops));
-    // Wide enough to scroll to the end of a long directory.
-    m_list.Send(LB_SETHORIZONTALEXTENT, 1400);
+    // A long directory keeps its beginning and its end on the screen.
+    m_list.SetColumns({100, 160}, {IDC_CHECK_HEAD_FILE, IDC_CHECK_HEAD_FINDING, IDC_CHECK_HEAD_DIR}, true);
     PostMessageA(m_hwnd, WM_KS_CHECK_START, 0, 0);
 }
 
@@ -172,14 +189,13 @@ std::string CatalogueCheck::StoreDirectory() const
 
 void CatalogueCheck::RunCheck()
 {
-    const KsApp* app = KsApp::Get();
-    // A walk started from another window's walk (a second press while the queue is pumped) waits its turn.
-    if (!m_client || !app || app->Searching)
+    // One walk at a time: the findings shown stay while another window walks.
+    if (!m_client || !KsApp::Get() || WalkMark::Refused(m_hwnd))
         return;
     StopFlag = 0;
     m_findings.clear();
     m_list.ClearList();
-    CheckFindings check(StoreDirectory(), ListFiles, FoldName);
+    CheckFindings check(StoreDirectory(), ListFiles, FoldName, DirectoryKey);
     {
         WalkScope scope(*m_client, std::make_unique<KsAbort>(this));
         KsAbort& progress = scope.Progress();
@@ -254,6 +270,88 @@ const Finding* CatalogueCheck::SelectedFinding(const char* wrongKindText, Findin
     return &finding;
 }
 
+Finding* CatalogueCheck::FindingAt(int line)
+{
+    const auto slot = static_cast<std::size_t>(m_list.Send(LB_GETITEMDATA, line));
+    return line >= 0 && slot < m_findings.size() ? &m_findings[slot] : nullptr;
+}
+
+std::optional<FileRecord> CatalogueCheck::ReadRecord(std::int32_t number)
+{
+    // The shared record may be an open Record Interface's: it is put back after the read.
+    const RecordBufferGuard keep(m_client->RecordBuffer);
+    m_client->RecordBuffer.RecordNumber = number;
+    if (m_client->SendEngineCommand(ENG_READ, ENG_RECORD_NOT_FOUND) != 0)
+        return std::nullopt;
+    return m_client->RecordBuffer;
+}
+
+void CatalogueCheck::RefreshRecord(std::int32_t number)
+{
+    if (!m_client || number < 0)
+        return;
+    // Only lines of that record, and lines of files without a record (the record may now name one), can change.
+    bool concerned = false;
+    for (int line = 0; line < m_list.GetCount() && !concerned; ++line)
+        if (const Finding* f = FindingAt(line))
+            concerned = f->recordNumber == number || f->kind == FindingKind::NoRecord;
+    if (!concerned)
+        return;
+    const std::optional<FileRecord> record = ReadRecord(number);
+    const std::string name = record ? std::string(FieldText(record->FileName)) : std::string();
+    const std::string location = record ? TrimmedLocation(*record) : std::string();
+    const std::string recordKey = record ? PathKey(location, name) : std::string();
+    const int selected = m_list.GetSelIndex();
+    std::vector<std::string> brokenPairs;
+    // From the bottom up, so that the lines still to look at keep their indexes.
+    for (int line = m_list.GetCount() - 1; line >= 0; --line) {
+        Finding* f = FindingAt(line);
+        if (!f)
+            continue;
+        if (f->kind == FindingKind::NoRecord) {
+            if (record && PathKey(f->directory, f->name) == recordKey)
+                m_list.DeleteString(line);
+            continue;
+        }
+        if (f->recordNumber != number)
+            continue;
+        if (f->kind == FindingKind::SameFile) {
+            if (!record || PathKey(f->directory, f->name) != recordKey) {
+                brokenPairs.push_back(PathKey(f->directory, f->name));
+                m_list.DeleteString(line);
+            }
+            continue;
+        }
+        // A missing file: the line goes when the record went or its file is there now; otherwise it shows the
+        // record's name and place as they are.
+        const LRESULT slot = m_list.Send(LB_GETITEMDATA, line);
+        m_list.DeleteString(line);
+        if (!record || (!name.empty() && IsPlainFile(JoinPath(location, name))))
+            continue;
+        f->name = name;
+        f->directory = location;
+        const int at = static_cast<int>(m_list.Send(LB_INSERTSTRING, line, reinterpret_cast<LPARAM>(FindingLine(*f).c_str())));
+        if (at >= 0) {
+            m_list.Send(LB_SETITEMDATA, at, slot);
+            if (line == selected)
+                m_list.SetSelIndex(at);
+        }
+    }
+    // A record that no longer shares its file leaves its partner alone with it: that line goes too.
+    for (const std::string& pair : brokenPairs) {
+        int left = -1;
+        int count = 0;
+        for (int line = 0; line < m_list.GetCount(); ++line)
+            if (const Finding* f = FindingAt(line);
+                f && f->kind == FindingKind::SameFile && PathKey(f->directory, f->name) == pair) {
+                left = line;
+                ++count;
+            }
+        if (count == 1)
+            m_list.DeleteString(left);
+    }
+}
+
 void CatalogueCheck::DropSelectedLine()
 {
     // Lines keep their findings' indexes as item data: the finding stays in m_findings, only its line goes.
@@ -282,10 +380,13 @@ void CatalogueCheck::CmOpenRecord()
 
 void CatalogueCheck::CmFind()
 {
-    const Finding* finding = SelectedFinding("Find looks for a missing file: please select a \"Missing file\" line.",
-                                             FindingKind::MissingFile, FindingKind::MissingFile);
-    if (!finding || !m_client)
+    const Finding* selected = SelectedFinding("Find looks for a missing file: please select a \"Missing file\" line.",
+                                              FindingKind::MissingFile, FindingKind::MissingFile);
+    if (!selected || !m_client)
         return;
+    // The finding is kept by value: a refresh while a box is up may change the list's findings.
+    const Finding kept = *selected;
+    const Finding* finding = &kept;
     const KsApp* app = KsApp::Get();
     // The engine has one open record, and an open Record Interface owns it: a re-link here would end it.
     if (app && app->RecordOpen) {
@@ -294,6 +395,16 @@ void CatalogueCheck::CmFind()
                         "Please close the Record Interface first: while a record is open, no other record can be "
                         "re-linked.",
                         "Warning", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // The record may have changed since the check (re-linked, renamed, deleted, its file back): Find acts only on
+    // a finding that still holds, and otherwise shows the record as it is now.
+    const auto stale = [&] {
+        ks::ShowMessage(m_hwnd, kStaleText, "Find", MB_OK | MB_ICONINFORMATION);
+        RefreshRecord(finding->recordNumber);
+    };
+    if (const std::optional<FileRecord> now = ReadRecord(finding->recordNumber); !now || !StillMissing(*finding, *now)) {
+        stale();
         return;
     }
     std::vector<std::string> places;
@@ -328,11 +439,20 @@ void CatalogueCheck::CmFind()
         record.RecordNumber = number;
         // The open record is ended on every way out, also after a failed ENG_OPEN.
         bool updated = false;
+        bool changed = false;
         if (m_client->SendEngineCommand(ENG_OPEN, 0) == 0) {
-            SetFieldText(record.Location, found);
-            updated = m_client->SendEngineCommand(ENG_UPDATE, 0) == 0;
+            // The record opened is the one the finding was about, as it was when the user was asked.
+            changed = !StillMissing(*finding, record);
+            if (!changed) {
+                SetFieldText(record.Location, found);
+                updated = m_client->SendEngineCommand(ENG_UPDATE, 0) == 0;
+            }
         }
         m_client->SendEngineCommand(ENG_CLOSE, 0);
+        if (changed) {
+            stale();
+            return;
+        }
         if (!updated)
             return;
     }
@@ -358,6 +478,14 @@ void CatalogueCheck::CmStore()
         date = FormatDate(MakeDate(written.wDay, written.wMonth, written.wYear));
     }
     DataStore store(this, directory.c_str(), name.c_str(), date.c_str());
+    // A file listed by its short name (its own is outside the code page) is stored by its real name: the user
+    // confirms the name it keeps, and it is never compared with itself.
+    WIN32_FIND_DATAW real{};
+    const std::wstring path = Widened(JoinPath(directory, name));
+    if (const ks::FindHandle find(FindFirstFileExW(path.c_str(), FindExInfoStandard, &real, FindExSearchNameMatch,
+                                                   nullptr, 0));
+        find && lstrcmpiW(real.cFileName, Widened(name).c_str()) != 0)
+        store.SetWideSource(Widened(directory + "\\") + real.cFileName);
     if (store.Execute() == IDOK)
         DropSelectedLine();
 }

@@ -5,9 +5,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/file_record.h"
+#include "framework/column_list.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "records/check_findings.h"
@@ -31,6 +34,9 @@ public:
 
     // Not while a walk runs (in this or any other window).
     bool CanClose() override;
+    // A record was changed or deleted elsewhere (WM_REFRESHRECORD): its lines are updated or dropped, and so
+    // are a file's "No record" line when the record now names that file and a partner left alone by it.
+    void RefreshRecord(std::int32_t number);
     bool OnCommand(UINT id, UINT notify, HWND control) override;
 
 protected:
@@ -45,11 +51,14 @@ private:
     // The selected line's finding when it is of one of the kinds asked for; otherwise says why not.
     const Finding* SelectedFinding(const char* wrongKindText, FindingKind kind, FindingKind other);
     void DropSelectedLine();
+    Finding* FindingAt(int line);
+    // The record as the engine holds it now; nothing when it is gone.
+    std::optional<FileRecord> ReadRecord(std::int32_t number);
     void ShowFindings();
     std::string StoreDirectory() const;
 
     static const ks::TResponse<CatalogueCheck> Responses[];
-    ks::TListBox m_list;
+    ks::TColumnList m_list;
     KsClient* m_client = nullptr;
     std::vector<Finding> m_findings;
 };

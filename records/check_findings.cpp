@@ -31,9 +31,19 @@ std::string FoldAscii(const std::string& text)
     return folded;
 }
 
-CheckFindings::CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold)
-    : m_store(Trimmed(storeDirectory)), m_list(std::move(list)), m_fold(std::move(fold))
+CheckFindings::CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold, DirectoryKey key)
+    : m_store(Trimmed(storeDirectory)), m_list(std::move(list)), m_fold(std::move(fold)), m_key(std::move(key))
 {
+    if (!m_key)
+        m_key = m_fold;
+}
+
+const std::string& CheckFindings::KeyOf(const std::string& directory)
+{
+    auto found = m_keys.find(directory);
+    if (found == m_keys.end())
+        found = m_keys.emplace(directory, m_key(directory)).first;
+    return found->second;
 }
 
 std::string CheckFindings::Trimmed(const std::string& directory)
@@ -46,9 +56,9 @@ std::string CheckFindings::Trimmed(const std::string& directory)
 }
 
 const std::unordered_set<std::string>& CheckFindings::FilesOf(const std::string& directory,
-                                                               const std::string& folded)
+                                                               const std::string& key)
 {
-    auto found = m_listed.find(folded);
+    auto found = m_listed.find(key);
     if (found != m_listed.end())
         return found->second;
     std::unordered_set<std::string> names;
@@ -57,10 +67,10 @@ const std::unordered_set<std::string>& CheckFindings::FilesOf(const std::string&
         for (const std::string& name : *listing)
             names.insert(m_fold(name));
         // KS_STORE's own names are kept for the files without a record: it is not listed a second time.
-        if (folded == m_fold(m_store))
+        if (key == KeyOf(m_store))
             m_storeNames = std::move(listing);
     }
-    return m_listed.emplace(folded, std::move(names)).first->second;
+    return m_listed.emplace(key, std::move(names)).first->second;
 }
 
 std::size_t CheckFindings::DirectoryOf(const std::string& location)
@@ -71,9 +81,9 @@ std::size_t CheckFindings::DirectoryOf(const std::string& location)
     if (found == m_directoryOf.end()) {
         Directory directory;
         directory.text = Trimmed(location);
-        const std::string folded = m_fold(directory.text);
-        directory.folded = m_foldedDirectories.emplace(folded, m_foldedDirectories.size()).first->second;
-        directory.files = &FilesOf(directory.text, folded);
+        const std::string key = KeyOf(directory.text);
+        directory.key = m_directoryKeys.emplace(key, m_directoryKeys.size()).first->second;
+        directory.files = &FilesOf(directory.text, key);
         m_directories.push_back(std::move(directory));
         found = m_directoryOf.emplace(location, m_directories.size() - 1).first;
     }
@@ -96,7 +106,7 @@ void CheckFindings::AddRecord(std::int32_t number, const std::string& fileName, 
     std::string foldedName = m_fold(fileName);
     if (fileName.empty() || !directory.files->count(foldedName))
         m_missing.push_back({fileName, FindingKind::MissingFile, directory.text, number});
-    const auto path = m_paths.try_emplace(PathKey{directory.folded, std::move(foldedName)}, m_pathUses.size());
+    const auto path = m_paths.try_emplace(PathKey{directory.key, std::move(foldedName)}, m_pathUses.size());
     if (path.second)
         m_pathUses.push_back(0);
     ++m_pathUses[path.first->second];
@@ -110,15 +120,15 @@ std::vector<Finding> CheckFindings::Finish(bool withStore)
     for (const Recorded& r : m_records)
         if (m_pathUses[r.path] > 1)
             findings.push_back({r.name, FindingKind::SameFile, m_directories[r.directory].text, r.number});
-    const std::string storeKey = m_fold(m_store);
+    const std::string storeKey = KeyOf(m_store);
     if (withStore && !m_listed.count(storeKey)) {
         m_storeNames = m_list(m_store);
         m_listed.emplace(storeKey, std::unordered_set<std::string>{});
     }
     if (withStore && m_storeNames) {
-        const auto store = m_foldedDirectories.find(storeKey);
+        const auto store = m_directoryKeys.find(storeKey);
         for (const std::string& name : *m_storeNames)
-            if (store == m_foldedDirectories.end() || !m_paths.count(PathKey{store->second, m_fold(name)}))
+            if (store == m_directoryKeys.end() || !m_paths.count(PathKey{store->second, m_fold(name)}))
                 findings.push_back({name, FindingKind::NoRecord, m_store, -1});
     }
     // Each finding's sort key is folded once.

@@ -3,7 +3,6 @@
 #pragma once
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -31,8 +30,11 @@ public:
     using ListDirectory = std::function<std::optional<std::vector<std::string>>(const std::string& directory)>;
     // Makes a name or path comparable: names that the file system takes for one name fold to one text.
     using Fold = std::function<std::string(const std::string&)>;
+    // A key equal for every spelling of one directory (8.3 names, slashes, another drive letter for it). Without
+    // one, a directory's key is its folded text.
+    using DirectoryKey = std::function<std::string(const std::string&)>;
 
-    CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold);
+    CheckFindings(std::string storeDirectory, ListDirectory list, Fold fold, DirectoryKey key = nullptr);
 
     // Room for this many records, when the walk knows how many it will meet.
     void Reserve(std::size_t records);
@@ -46,11 +48,11 @@ public:
     std::size_t Listings() const { return m_listed.size(); }
 
 private:
-    // A directory as records write it (trimmed), its folded form and its listing; records name few directories
-    // (nearly all KS_STORE), so each is worked out once, not once per record.
+    // A directory as records write it (trimmed), its key and its listing; records name few directories (nearly
+    // all KS_STORE), so each is worked out once, not once per record.
     struct Directory {
         std::string text;
-        std::size_t folded;  // index into m_foldedDirectories: directories that fold alike share it
+        std::size_t key;  // index into m_directoryKeys: spellings of one directory share it
         const std::unordered_set<std::string>* files;
     };
     struct Recorded {
@@ -59,7 +61,7 @@ private:
         std::size_t directory;  // index into m_directories
         std::size_t path;       // index into m_pathUses
     };
-    // A file's path as the file system compares it: its folded directory's index and its folded name.
+    // A file's path as the file system compares it: its directory key's index and its folded name.
     struct PathKey {
         std::size_t directory;
         std::string name;
@@ -72,19 +74,23 @@ private:
         }
     };
     // The folded names of a directory's files, listed on first use.
-    const std::unordered_set<std::string>& FilesOf(const std::string& directory, const std::string& folded);
+    const std::unordered_set<std::string>& FilesOf(const std::string& directory, const std::string& key);
     std::size_t DirectoryOf(const std::string& location);
+    // The directory's key, worked out once per spelling met.
+    const std::string& KeyOf(const std::string& directory);
     static std::string Trimmed(const std::string& directory);
 
     std::string m_store;
     ListDirectory m_list;
     Fold m_fold;
-    std::unordered_map<std::string, std::unordered_set<std::string>> m_listed;  // folded directory -> folded names
+    DirectoryKey m_key;
+    std::unordered_map<std::string, std::string> m_keys;                  // directory as written -> its key
+    std::unordered_map<std::string, std::unordered_set<std::string>> m_listed;  // directory key -> folded names
     std::vector<Directory> m_directories;
-    std::unordered_map<std::string, std::size_t> m_directoryOf;  // location as a record holds it -> index
-    std::unordered_map<std::string, std::size_t> m_foldedDirectories;  // folded directory -> its index
-    std::unordered_map<PathKey, std::size_t, PathHash> m_paths;        // -> index into m_pathUses
-    std::vector<std::uint32_t> m_pathUses;                              // records naming each path
+    std::unordered_map<std::string, std::size_t> m_directoryOf;     // location as a record holds it -> index
+    std::unordered_map<std::string, std::size_t> m_directoryKeys;   // directory key -> its index
+    std::unordered_map<PathKey, std::size_t, PathHash> m_paths;     // -> index into m_pathUses
+    std::vector<std::uint32_t> m_pathUses;                           // records naming each path
     std::vector<Recorded> m_records;
     std::string m_lastLocation;
     std::size_t m_lastDirectory = 0;

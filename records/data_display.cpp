@@ -46,9 +46,12 @@ std::string JoinPath(const std::string& dir, const std::string& name)
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
-// Deletes to the recycle bin without asking; true when the shell did it.
+// Deletes a file to the recycle bin without asking; true when the shell did it. Only an ordinary file is ever
+// handed to the shell: a record without a name, or with "." or a folder's name, would have it take the folder.
 bool DeleteToRecycleBin(HWND owner, const std::string& path)
 {
+    if (!IsPlainFile(path))
+        return false;
     std::string from = path;
     from.push_back('\0');  // the shell's list of names ends with an empty one
     SHFILEOPSTRUCTA op{};
@@ -129,7 +132,8 @@ bool DataDisplay::FileFound() const
 {
     if (!m_client)
         return false;
-    return Exists(JoinPath(Record().Location, NameUnchanged() ? std::string(Record().FileName) : NameField()));
+    // A folder is no file of the record's, whatever name leads to it.
+    return IsPlainFile(JoinPath(Record().Location, NameUnchanged() ? std::string(Record().FileName) : NameField()));
 }
 
 std::string DataDisplay::RecordedPath() const { return JoinPath(Record().Location, Record().FileName); }
@@ -168,6 +172,12 @@ bool DataDisplay::CanClose()
     // While an examined file's program runs the window stays; the examine workflow offers to end it.
     if (app && app->Examining) {
         ExamineExitGuard(m_hwnd);
+        return false;
+    }
+    // The program has ended but this window's examine run is still finishing further down the call stack:
+    // the close check runs again once it is over.
+    if (m_examineUnderWay) {
+        m_checkAfterExamine = true;
         return false;
     }
     if (!m_client)
@@ -225,9 +235,10 @@ bool DataDisplay::SaveRecord()
                             MB_OK | MB_ICONHAND);
             return false;
         }
-        // A file missing from its place is not renamed: only the record takes the new name.
+        // A file missing from its place is not renamed: only the record takes the new name. A folder that the old
+        // name leads to is no file of the record's.
         const std::string oldPath = JoinPath(location, oldName);
-        if (Exists(oldPath)) {
+        if (IsPlainFile(oldPath)) {
             if (!MoveFileA(oldPath.c_str(), newPath.c_str())) {
                 ks::ShowMessage(m_hwnd, "Error renaming file, changes will NOT be processed !", "File Error",
                                 MB_OK | MB_ICONHAND);
@@ -267,11 +278,14 @@ void DataDisplay::CmCancel()
                         "Error", MB_OK | MB_ICONHAND);
         return;
     }
-    // While an examined file's program runs the window stays; the examine workflow offers to end it.
-    if (!app->Examining)
-        Destroy(IDCANCEL);
-    else
+    // While an examined file's program runs the window stays; the examine workflow offers to end it. Once it
+    // has ended, a run still finishing further down the call stack closes the window when it is over.
+    if (app->Examining)
         ExamineExitGuard(m_hwnd);
+    else if (m_examineUnderWay)
+        m_closeAfterExamine = true;
+    else
+        Destroy(IDCANCEL);
 }
 
 void DataDisplay::CmExamine()
@@ -281,7 +295,7 @@ void DataDisplay::CmExamine()
     const std::string location = Record().Location;
     const std::string name = Record().FileName;
     const bool nameUnchanged = NameUnchanged();
-    const bool found = Exists(JoinPath(location, name));
+    const bool found = IsPlainFile(JoinPath(location, name));
     HWND owner = m_hwnd;
     // The run waits with this window live; a close without the check (after Delete) waits for it to end.
     m_examineUnderWay = true;
@@ -298,6 +312,8 @@ void DataDisplay::CmExamine()
     m_examineUnderWay = false;
     if (m_closeAfterExamine)
         PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+    else if (m_checkAfterExamine)
+        PostMessageA(m_hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 void DataDisplay::EvClose()
@@ -420,6 +436,12 @@ void DataDisplay::CmRelink()
                         "File Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    // The record is linked to an ordinary file only.
+    if (!IsPlainFile(data.FileName)) {
+        ks::ShowMessage(m_hwnd, "This is not a file that a record can be linked to. Changes will NOT be processed.",
+                        "File Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
 
     const std::string oldName = r.FileName;
     SetFieldText(r.FileName, name);
@@ -438,7 +460,8 @@ void DataDisplay::CmRelink()
     }
     const std::string newPath = JoinPath(directory, name);
     bool deleteOld = false;
-    if (Exists(oldPath) && !SameIgnoringCase(newPath, oldPath)) {
+    // Deleting is offered for an ordinary file that is not the one chosen, however the two paths are spelled.
+    if (IsPlainFile(oldPath) && !SameFile(newPath, oldPath)) {
         ks::Beep();
         const int answer = ks::ShowMessage(
             m_hwnd, "Would you like the old file deleted.", "Question", MB_YESNOCANCEL | MB_ICONQUESTION);
@@ -469,6 +492,7 @@ void DataDisplay::CmDelete()
     if (options.Execute() != IDOK)
         return;
     if (options.DeleteFileChecked) {
+        // The file deleted is the record's own, and it must be an ordinary file (the field may show another name).
         if (!DeleteToRecycleBin(m_hwnd, RecordedPath())) {
             ks::Beep();
             ks::ShowMessage(m_hwnd, "Sorry, Could not delete the file from the drive.", "File Error",

@@ -65,6 +65,7 @@ private:
     KsClient* m_client = nullptr;
     bool m_examineUnderWay = false;
     bool m_closeAfterExamine = false;
+    bool m_checkAfterExamine = false;
     ks::TEdit m_fileName;
     ks::TEdit m_title;
     ks::TEdit m_keywords;

@@ -38,8 +38,18 @@ bool DataQuery::OnCommand(UINT id, UINT notify, HWND control)
 
 void DataQuery::SetupWindow()
 {
-    if (HWND parent = GetParent(m_hwnd))
+    if (HWND parent = GetParent(m_hwnd)) {
         ks::CentreOverWindow(m_hwnd, parent);
+        // A chained helper is as large as the one that opened it: centred it would hide it whole, so it is
+        // cascaded from it instead, and the first condition's caption stays in view.
+        if (m_previous) {
+            RECT opener{};
+            GetWindowRect(parent, &opener);
+            const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+            SetWindowPos(m_hwnd, nullptr, opener.left + step, opener.top + step, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        }
+    }
     for (const char* name : {"File Abstract", "Keywords", "Title", "File Name"})
         m_field.AddString(name);
     if (m_block.SearchField == -1) {

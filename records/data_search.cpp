@@ -34,14 +34,14 @@ bool IsSystemLetter(unsigned char c) { return IsCharAlphaA(static_cast<CHAR>(c))
 
 void TMenList::Bind(HWND hwnd)
 {
-    TListBox::Bind(hwnd);
+    TColumnList::Bind(hwnd);
     Subclass(hwnd);
 }
 
 LRESULT TMenList::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg != WM_CONTEXTMENU)
-        return TListBox::WindowProc(msg, wParam, lParam);
+        return TColumnList::WindowProc(msg, wParam, lParam);
     const ks::MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_RESULT_POPUP)));
     if (HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr)
         TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0,
@@ -73,8 +73,8 @@ bool DataSearch::OnCommand(UINT id, UINT notify, HWND control)
 void DataSearch::SetupWindow()
 {
     m_client = KsClient::Of(*this);
-    const int tabStops[] = {190, 230, 350, 380};
-    m_results.Send(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(tabStops));
+    // Title, date, file name; the location and the record number lie beyond the list's visible width.
+    m_results.SetColumns({190, 230, 350, 380}, {IDC_SEARCH_HEAD_TITLE, IDC_SEARCH_HEAD_DATE, IDC_SEARCH_HEAD_NAME});
 }
 
 INT_PTR DataSearch::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -137,7 +137,8 @@ void DataSearch::CmShowBetween()
 
 void DataSearch::Walk(const std::function<bool(const FileRecord&)>& qualifies, const char* fullText)
 {
-    if (!m_client)
+    // One walk at a time: the list found last stays while another window walks.
+    if (!m_client || WalkMark::Refused(m_hwnd))
         return;
     StopFlag = 0;
     m_lines.Clear();
@@ -263,7 +264,10 @@ void DataSearch::OpenSelectedRecord()
 
 void DataSearch::RefreshRecordLine(std::int32_t recordNumber)
 {
-    const std::vector<int> selected = m_results.GetSelIndexes();
+    // The selection stays on the record of the first selected line, wherever the refresh moves that line.
+    const std::vector<int> selection = m_results.GetSelIndexes();
+    const std::optional<std::int32_t> selected =
+        selection.empty() ? std::nullopt : LineRecordNumber(m_results.GetString(selection[0]));
     // The line is found by the numbers kept beside the list; the text after its last tab, where a line's
     // number is always read from, confirms it.
     const int index = m_lines.Find(recordNumber);
@@ -280,8 +284,11 @@ void DataSearch::RefreshRecordLine(std::int32_t recordNumber)
         if (m_client->SendEngineCommand(ENG_READ, ENG_RECORD_NOT_FOUND) == 0)
             m_lines.Insert(ResultLine(m_client->RecordBuffer), recordNumber);
     }
-    if (!selected.empty())
-        m_results.Send(LB_SETSEL, TRUE, selected[0]);
+    if (!dropped || !selected)
+        return;
+    m_results.Send(LB_SETSEL, FALSE, -1);
+    if (const int index = m_lines.Find(*selected); index >= 0)
+        m_results.Send(LB_SETSEL, TRUE, index);
 }
 
 void DataSearch::CmHelp()

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "controls/calendar_edit.h"
+#include "framework/column_list.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "records/query.h"
@@ -14,10 +15,11 @@
 
 class KsClient;
 
-// A list box that opens menu 101's pop-up on the context-menu message; its commands go to the dialog.
-class TMenList : public ks::TListBox {
+// A list box that opens menu 101's pop-up on the context-menu message; its commands go to the dialog. Its lines
+// stand in columns under the dialog's headings.
+class TMenList : public ks::TColumnList {
 public:
-    using TListBox::TListBox;
+    using TColumnList::TColumnList;
     void Bind(HWND hwnd) override;
 
 protected:
@@ -38,6 +40,8 @@ public:
     void ShowQueryText();
     // Posts WM_OPENRECORD with the selected line's record number to the MDI client, or says why not.
     void OpenSelectedRecord();
+    // The records the result list shows, in its order.
+    std::vector<std::int32_t> ListedRecords() const { return m_lines.Records(); }
     // A record was changed or deleted: its line is rebuilt from the stored record, or dropped.
     void RefreshRecordLine(std::int32_t recordNumber);
 

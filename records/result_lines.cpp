@@ -133,6 +133,15 @@ void ResultLines::Clear()
     m_sorted = 0;
 }
 
+std::vector<std::int32_t> ResultLines::Records() const
+{
+    std::vector<std::int32_t> numbers;
+    numbers.reserve(m_lines.size());
+    for (const Entry& entry : m_lines)
+        numbers.push_back(entry.number);
+    return numbers;
+}
+
 int ResultLines::Find(std::int32_t recordNumber) const
 {
     const auto found = std::find_if(m_lines.begin(), m_lines.end(),

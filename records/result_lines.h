@@ -33,6 +33,8 @@ public:
     // Empties the list and everything kept beside it.
     void Clear();
 
+    // The records of the listed lines, in the list's order.
+    std::vector<std::int32_t> Records() const;
     // The index of the record's line in the list, or -1.
     int Find(std::int32_t recordNumber) const;
     // Drops the record's line found by a walk and not yet in the list; false when there is none.

@@ -1,6 +1,6 @@
-// What a time-sliced walk over the catalogue borrows and gives back: WalkScope (the shared record, the MDI
-// client's input, the Searching flag, the progress dialog), ListFill (a list filled with its drawing off) and
-// the length of a slice.
+// What a time-sliced walk over the catalogue borrows and gives back: WalkMark (the engine's one cursor, marked
+// program-wide, and the MDI client's input), WalkScope (that, the shared record, the Searching flag and the
+// progress dialog), ListFill (a list filled with its drawing off) and the length of a slice.
 #pragma once
 #include <windows.h>
 
@@ -23,8 +23,33 @@ inline constexpr auto kWalkSlice = std::chrono::milliseconds(20);
 // as much as taking a record in.
 inline constexpr std::int64_t kWalkClockEvery = 32;
 
-// Everything a walk changes, put back on every way out: the shared record, the MDI client's input, the
-// application's Searching flag and the progress dialog.
+// One walk at a time: the engine has one cursor (ENG_FIRST/ENG_NEXT), and a second walk would reset it under the
+// first. While a walk runs (a search, a catalogue check, the conversion, an export, Store All) KsApp::Walking is set and the MDI
+// client takes no input; the commands that would start another walk are greyed (KsClient::HandlesCommand) and
+// refused (Refused) until the mark goes, on every way out.
+class WalkMark {
+public:
+    explicit WalkMark(KsClient& client);
+    ~WalkMark();
+    WalkMark(const WalkMark&) = delete;
+    WalkMark& operator=(const WalkMark&) = delete;
+
+    // A walk is under way somewhere in the program.
+    static bool Running();
+    // Before starting a walk: while another runs, says so in a box owned by owner and gives true.
+    static bool Refused(HWND owner);
+    static constexpr char kRefusedText[] =
+        "Another window is walking the catalogue (a search, a check, a conversion, an export or Store All). Please "
+        "try again when it "
+        "has finished.";
+
+private:
+    KsClient& m_client;
+    KsApp* m_app;
+};
+
+// Everything a walk changes, put back on every way out: the walk's mark with the MDI client's input, the shared
+// record, the application's Searching flag and the progress dialog.
 class WalkScope {
 public:
     WalkScope(KsClient& client, std::unique_ptr<KsAbort> progress);
@@ -32,9 +57,12 @@ public:
     WalkScope(const WalkScope&) = delete;
     WalkScope& operator=(const WalkScope&) = delete;
     KsAbort& Progress() { return *m_progress; }
+    // Shows the progress dialog at 0 and gives it.
+    KsAbort& ShowProgress();
 
 private:
     KsClient& m_client;
+    WalkMark m_mark;
     RecordBufferGuard m_record;
     std::unique_ptr<KsAbort> m_progress;
     KsApp* m_app;

@@ -211,6 +211,10 @@
 #define IDC_SEARCH_DETAILS      109
 #define IDC_SEARCH_SET_QUERY    115
 #define IDC_SEARCH_HELP         9
+// The result list's headings, each placed over its column at set-up.
+#define IDC_SEARCH_HEAD_TITLE   120     // "Description"
+#define IDC_SEARCH_HEAD_DATE    121     // "Download Date"
+#define IDC_SEARCH_HEAD_NAME    122     // "Filename"
 #define CM_RESULT_MOVE          108
 
 // ---- Query Helper (dialog 6) ----
@@ -266,6 +270,12 @@
 #define IDC_ARCDESC_ION         102
 #define IDC_ARCDESC_README      103
 #define IDC_ARCDESC_TEXT        104
+#define IDC_ARCDESC_PROGRAMS    105     // the kinds of file it describes
+#define IDC_ARCDESC_INSTALLERS  106
+#define IDC_ARCDESC_DOCUMENTS   107
+#define IDC_ARCDESC_MUSIC       108
+#define IDC_ARCDESC_PICTURES    109
+#define IDC_ARCDESC_ARCHIVES    110     // unchecked, the three sources inside archives are greyed
 
 // ---- Catalogue care: command 312, the Catalogue Check window (dialog 17) and its help topic ----
 #define CM_CHECK_CATALOGUE      312
@@ -277,3 +287,23 @@
 #define IDC_CHECK_STORE         104
 #define IDC_CHECK_AGAIN         105     // "Check"
 #define IDC_CHECK_HELP          9
+// The findings' headings, each placed over its column at set-up.
+#define IDC_CHECK_HEAD_FILE     110     // "File"
+#define IDC_CHECK_HEAD_FINDING  111     // "Finding"
+#define IDC_CHECK_HEAD_DIR      112     // "Directory"
+
+// ---- Intake: Store All (command 313) and the list of files it left (dialog 18), Export (command 314), the
+// status bar's pane of waiting files ----
+#define CM_STORE_ALL            313
+#define CM_EXPORT_CATALOGUE     314
+#define HELP_CTX_STORE_ALL      219
+#define HELP_CTX_EXPORT         220
+#define IDD_FILES_LEFT          18
+#define IDC_LEFT_SUMMARY        101     // "<N> files stored, <M> left in the area."
+#define IDC_LEFT_LIST           102     // one line per file left: name, reason
+#define IDC_LEFT_HELP           9
+#define IDC_LEFT_HEAD_FILE      103     // "File", placed over its column at set-up
+#define IDC_LEFT_HEAD_REASON    104     // "Reason"
+
+// Sent by the MDI client to its child windows when the files of a download area changed (wParam: area 1-4).
+#define WM_AREACHANGED          1037

@@ -12,6 +12,7 @@ packages=(
   mscompress libmspack-dev
   pxlib-dev liblnk-utils nsis
   libz-mingw-w64-dev zlib1g-dev
+  msitools wixl qpdf python3-reportlab python3-mutagen libimage-exiftool-perl
 )
 missing=()
 for p in "${packages[@]}"; do

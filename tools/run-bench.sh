@@ -94,6 +94,9 @@ make_tables check 1000000 "$(winepath_w "$check_dir/KS_STORE")" "$check_dir/kspd
 run_win build/win/bench/check/check_bench.exe 1000000
 rm -rf "$check_dir/KS_STORE" "$check_dir/kspdx.tbl"
 
+# Export of 100,000 records and Store All of 1,000 files of 100 KB with the shipped assistant as the default.
+run_win build/win/bench/intake/intake_bench.exe "$(winepath_w "$top/build/win/bin/assistants")"
+
 # Targets: each as "figure <= limit", the limit a number or a multiple of another figure.
 value() { sed -n "s/^$1: //p" "$all" | tail -1; }
 met=yes
@@ -136,5 +139,7 @@ target check_catalogue_1m_s 5
 target engine_start_ms_100k_edited 1.5 engine_start_ms_100k
 target table_mb_100k_edited 2 engine_table_mb_100k
 target program_memory_mb_100k_lines 150
+target export_100k_s 3
+target store_all_1000_s 30
 echo "targets_met: $met"
 exit $status

@@ -26,6 +26,8 @@ wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/
 prog="$WINEPREFIX/drive_c/Kestrum32"
 mkdir -p "$prog" "$out"
 for f in kestrm32.exe kscf.dll kspdx.exe KSHELP32.HLP; do cp "$top/build/win/bin/$f" "$prog/"; done
+# The shipped assistant, installed and made the default, as Preferences, Assistants leaves it.
+cp "$top/build/win/bin/assistants/ARCDESC.DLL" "$prog/"
 wine "$shots" seed 'C:\Kestrum32' 'C:\Downloads'
 
 settings='HKCU\Software\Brackenfold\Kestrum32'
@@ -37,6 +39,8 @@ for n in Two Three Four; do
   wine reg add "$settings\\Download Directorys" /v "Alias $n" /d '' /f >/dev/null
 done
 wine reg add "$settings\\Download Directorys" /v Default /t REG_DWORD /d 1 /f >/dev/null
+wine reg add "$settings\\Assistants\\Archive Description" /v Filename /d ARCDESC.DLL /f >/dev/null
+wine reg add "$settings\\Initialisation" /v "Default Assistant" /d "Archive Description" /f >/dev/null
 
 # In its folder, where it looks for its engine.
 (cd "$prog" && exec "$WINE64" kestrm32.exe >/dev/null 2>&1) &
@@ -55,6 +59,11 @@ shoot() {
 step() { wine "$shots" "$@" | tr -d '\r'; }
 
 shoot kestrum32 "$(step open-children)"
+shoot search-interface "$(step shot-search)"
+shoot storage-interface "$(step open-store-default)"
+step dismiss >/dev/null
+shoot catalogue-check "$(step open-check)"
+step close-child "Catalogue Check" >/dev/null
 shoot record-interface "$(step open-record)"
 shoot path-preferences "$(step open-command 301)"
 step dismiss >/dev/null

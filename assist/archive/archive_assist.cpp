@@ -1,9 +1,11 @@
-// The "Archive Description" assistant library: its two entry points, its configuration window and the
-// settings it keeps under the program's key. It only reads the file it is given.
+// The "Archive Description" assistant library: its two entry points, its configuration window, the settings it
+// keeps under the program's key, and the system's code pages handed to the portable readers. It only reads the
+// file it is given.
 #include <windows.h>
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "assist/archive/description.h"
@@ -25,7 +27,15 @@ constexpr SourceSetting kSettings[] = {
     {"Read DESCRIPT.ION", &arcdesc::Sources::descriptIon, IDC_ARCDESC_ION},
     {"Read README", &arcdesc::Sources::readme, IDC_ARCDESC_README},
     {"Read Text Files", &arcdesc::Sources::plainText, IDC_ARCDESC_TEXT},
+    {"Read Programs", &arcdesc::Sources::programs, IDC_ARCDESC_PROGRAMS},
+    {"Read Installers", &arcdesc::Sources::installers, IDC_ARCDESC_INSTALLERS},
+    {"Read PDF Documents", &arcdesc::Sources::documents, IDC_ARCDESC_DOCUMENTS},
+    {"Read MP3 Music", &arcdesc::Sources::music, IDC_ARCDESC_MUSIC},
+    {"Read Pictures", &arcdesc::Sources::pictures, IDC_ARCDESC_PICTURES},
+    {"Read Archives", &arcdesc::Sources::archives, IDC_ARCDESC_ARCHIVES},
 };
+// The sources inside archives, which mean nothing while archives are not read.
+constexpr int kArchiveSources[] = {IDC_ARCDESC_DIZ, IDC_ARCDESC_ION, IDC_ARCDESC_README};
 
 // Every source is read unless the user switched it off.
 arcdesc::Sources LoadSources()
@@ -61,6 +71,53 @@ bool SaveSources(const arcdesc::Sources& sources)
     RegCloseKey(key);
     return ok;
 }
+
+// A code page of the system as the portable readers take it: the character of each byte, as the system
+// converts it. A multi-byte page (whose lead bytes no single-byte table describes) is used for ASCII only, so
+// that nothing written into a record can split one of its characters.
+arcdesc::CodePage SystemCodePage(UINT number)
+{
+    CPINFO info{};
+    if (!GetCPInfo(number, &info) || info.MaxCharSize != 1)
+        return arcdesc::CodePage::AsciiOnly(number);
+    arcdesc::CodePage::High high{};
+    for (unsigned b = 0x80; b <= 0xFF; ++b) {
+        const char byte = static_cast<char>(b);
+        wchar_t c = 0;
+        if (MultiByteToWideChar(number, MB_ERR_INVALID_CHARS, &byte, 1, &c, 1) == 1)
+            high[b - 0x80] = c;
+    }
+    return arcdesc::CodePage(number, high);
+}
+
+// The record's code page is the system's ANSI page, in which the program stores its texts; old descriptions
+// are in its DOS page; a file may name any other. The tables are made for each run, another page's only when a
+// file names it.
+class SystemCodePages {
+public:
+    SystemCodePages() : m_record(SystemCodePage(GetACP())), m_dos(SystemCodePage(GetOEMCP()))
+    {
+        m_pages.record = &m_record;
+        m_pages.dos = &m_dos;
+        m_pages.other = [this](unsigned number) -> const arcdesc::CodePage* {
+            if (!IsValidCodePage(number))
+                return nullptr;
+            auto it = m_other.find(number);
+            if (it == m_other.end())
+                it = m_other.emplace(number, SystemCodePage(number)).first;
+            return &it->second;
+        };
+    }
+    SystemCodePages(const SystemCodePages&) = delete;
+    SystemCodePages& operator=(const SystemCodePages&) = delete;
+    const arcdesc::CodePages& Pages() const { return m_pages; }
+
+private:
+    arcdesc::CodePage m_record;
+    arcdesc::CodePage m_dos;
+    std::map<unsigned, arcdesc::CodePage> m_other;
+    arcdesc::CodePages m_pages;
+};
 
 // The file being stored, opened for reading only; others may keep reading and writing it meanwhile.
 class FileSource : public arcdesc::ByteSource {
@@ -119,6 +176,13 @@ bool NamedZip(const char* name)
     return n >= 4 && lstrcmpiA(name + n - 4, ".ZIP") == 0;
 }
 
+void GreyArchiveSources(HWND dialog)
+{
+    const BOOL archives = IsDlgButtonChecked(dialog, IDC_ARCDESC_ARCHIVES) == BST_CHECKED;
+    for (int id : kArchiveSources)
+        EnableWindow(GetDlgItem(dialog, id), archives);
+}
+
 INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
@@ -126,6 +190,7 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         const arcdesc::Sources sources = LoadSources();
         for (const SourceSetting& s : kSettings)
             CheckDlgButton(dialog, s.control, sources.*s.member ? BST_CHECKED : BST_UNCHECKED);
+        GreyArchiveSources(dialog);
         // Centred over the window that asked for it.
         RECT owner{}, self{};
         if (GetWindowRect(GetParent(dialog), &owner) && GetWindowRect(dialog, &self)) {
@@ -137,6 +202,10 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         return TRUE;
     }
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_ARCDESC_ARCHIVES && HIWORD(wParam) == BN_CLICKED) {
+            GreyArchiveSources(dialog);
+            return TRUE;
+        }
         if (LOWORD(wParam) == IDOK) {
             arcdesc::Sources sources;
             for (const SourceSetting& s : kSettings)
@@ -170,7 +239,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 }
 
 // Exported as _StartAssist: proposes abstract, keywords and title for the file named (relative to the
-// current directory, the download area). Never writes to the file.
+// current directory, the download area), recognising the file by its contents. Never writes to the file.
 std::int32_t WINAPI StartAssist(HWND, char* fileName, char* abstract, char* keywords, char* title, std::int32_t)
 {
     if (!fileName || !abstract || !keywords || !title)
@@ -181,7 +250,13 @@ std::int32_t WINAPI StartAssist(HWND, char* fileName, char* abstract, char* keyw
     if (!file.Open())
         return arcdesc::kCannotOpen;
     arcdesc::Proposal proposal;
-    const int result = arcdesc::ProposeForFile(file, NamedZip(name), LoadSources(), proposal);
+    int result = arcdesc::kCannotOpen;
+    try {
+        const SystemCodePages pages;
+        result = arcdesc::ProposeForFile(file, NamedZip(name), LoadSources(), pages.Pages(), proposal);
+    } catch (...) {
+        return arcdesc::kOutOfMemory;  // memory ran out: no exception crosses into the program
+    }
     if (result > 0) {
         Put(abstract, 800, proposal.abstract);
         Put(keywords, 81, proposal.keywords);

@@ -1,7 +1,11 @@
-// The ZIP reader: finds the end record, walks the central directory, and inflates entry data through zlib.
+// The ZIP reader: finds the end record, walks the central directory, and inflates entry data through zlib;
+// and the ZIP format of the assistant, which proposes the description an archive carries.
 #include "assist/archive/zip_reader.h"
 
 #include <zlib.h>
+
+#include "assist/archive/archive_members.h"
+#include "assist/archive/reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,13 +21,12 @@ constexpr std::size_t kEndSize = 22;
 constexpr std::size_t kCentralSize = 46;
 constexpr std::size_t kLocalSize = 30;
 constexpr std::size_t kMaxComment = 0xFFFF;
+// More directory than this is not read: it holds tens of thousands of entries, and a damaged end record may
+// claim nearly all of a large file.
+constexpr std::size_t kMaxDirectoryBytes = 8 * 1024 * 1024;
 
-std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const unsigned char* p)
-{
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+std::uint16_t U16(const unsigned char* p) { return Le16(p); }
+std::uint32_t U32(const unsigned char* p) { return Le32(p); }
 
 // Offset of the end record, searched backwards over the longest comment it may carry; false when none.
 bool FindEnd(const ByteSource& source, std::uint64_t& endOffset)
@@ -48,15 +51,6 @@ bool FindEnd(const ByteSource& source, std::uint64_t& endOffset)
 }
 
 }  // namespace
-
-bool MemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t n) const
-{
-    if (offset > m_size || n > m_size - offset)
-        return false;
-    if (n)
-        std::memcpy(out, m_data + offset, n);
-    return true;
-}
 
 bool StartsLikeZip(const ByteSource& source)
 {
@@ -94,7 +88,8 @@ ZipDirectory ReadZipDirectory(const ByteSource& source)
         dir.status = ZipStatus::Damaged;
         return dir;
     }
-    std::vector<unsigned char> central(dirSize);
+    const bool cut = dirSize > kMaxDirectoryBytes;
+    std::vector<unsigned char> central(cut ? kMaxDirectoryBytes : dirSize);
     if (!source.ReadAt(dirOffset, central.data(), central.size())) {
         dir.status = ZipStatus::Damaged;
         return dir;
@@ -102,6 +97,8 @@ ZipDirectory ReadZipDirectory(const ByteSource& source)
     std::size_t at = 0;
     dir.entries.reserve(count);
     for (std::uint16_t i = 0; i < count; ++i) {
+        if (cut && central.size() - at < kCentralSize)
+            break;  // the entries beyond what is read are left out
         if (central.size() - at < kCentralSize || U32(&central[at]) != kCentralSignature) {
             dir.status = ZipStatus::Damaged;
             dir.entries.clear();
@@ -110,6 +107,8 @@ ZipDirectory ReadZipDirectory(const ByteSource& source)
         const unsigned char* h = &central[at];
         const std::size_t nameLength = U16(h + 28);
         const std::size_t variable = nameLength + U16(h + 30) + U16(h + 32);
+        if (cut && central.size() - at - kCentralSize < variable)
+            break;
         if (central.size() - at - kCentralSize < variable) {
             dir.status = ZipStatus::Damaged;
             dir.entries.clear();
@@ -213,6 +212,59 @@ ZipStatus ReadZipEntry(const ByteSource& source, const ZipEntry& entry, std::siz
         return ZipStatus::Damaged;
     }
     return ZipStatus::Ok;
+}
+
+namespace {
+
+class Zip : public FormatReader {
+public:
+    FileKind Kind() const override { return FileKind::Archive; }
+    bool Recognises(const ByteSource& file, std::string_view head) const override
+    {
+        MemorySource start(head.data(), head.size());
+        return StartsLikeZip(start) || ReadZipDirectory(file).status != ZipStatus::NotZip;
+    }
+    int Propose(const ByteSource& file, const ReadContext& context, Proposal& proposal) const override
+    {
+        const ZipDirectory dir = ReadZipDirectory(file);
+        if (dir.status == ZipStatus::Unsupported)
+            return kUnsupportedArchive;
+        if (dir.status != ZipStatus::Ok)
+            return kDamagedArchive;  // also an archive's start without its directory
+        // The shallowest entry of each role, the first of equals in directory order.
+        std::array<const ZipEntry*, kRoles> best{};
+        for (const ZipEntry& e : dir.entries) {
+            const auto role = RoleOf(e.name, context.sources);
+            if (!role)
+                continue;
+            const ZipEntry*& kept = best[static_cast<std::size_t>(*role)];
+            if (!kept || Depth(e.name) < Depth(kept->name))
+                kept = &e;
+        }
+        for (std::size_t i = 0; i < kRoles; ++i) {
+            if (!best[i])
+                continue;
+            std::string bytes;
+            const ZipStatus status = ReadZipEntry(file, *best[i], kMemberReadBytes, bytes);
+            if (status == ZipStatus::Damaged)
+                return kDamagedArchive;
+            if (status == ZipStatus::Unsupported)
+                continue;  // an encrypted or oddly packed description: try the next source
+            const std::u32string text =
+                DecodeText(bytes, context.pages, Legacy::Dos, best[i]->size > kMemberReadBytes);
+            if (ProposeFromText(text, KindOf(static_cast<MemberRole>(i)), *context.pages.record, proposal))
+                return kProposed;
+        }
+        return kNothing;
+    }
+};
+
+}  // namespace
+
+const FormatReader& ZipFormat()
+{
+    static const Zip reader;
+    return reader;
 }
 
 }  // namespace arcdesc

@@ -6,28 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "assist/archive/byte_source.h"
+
 namespace arcdesc {
-
-// Random-access bytes of one file; reads never change it.
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    virtual std::uint64_t Size() const = 0;
-    // Reads exactly n bytes at offset; false when they are not all there.
-    virtual bool ReadAt(std::uint64_t offset, void* out, std::size_t n) const = 0;
-};
-
-// Bytes held in memory (tests, fuzzing).
-class MemorySource : public ByteSource {
-public:
-    MemorySource(const void* data, std::size_t size) : m_data(static_cast<const unsigned char*>(data)), m_size(size) {}
-    std::uint64_t Size() const override { return m_size; }
-    bool ReadAt(std::uint64_t offset, void* out, std::size_t n) const override;
-
-private:
-    const unsigned char* m_data;
-    std::size_t m_size;
-};
 
 enum class ZipStatus {
     Ok,

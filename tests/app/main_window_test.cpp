@@ -88,11 +88,12 @@ TEST_F(MainWindow, MenuHasEveryItemWithItsCommand)
     WalkMenu(GetMenu(frame), 0, lines);
     const std::vector<MenuLine> expected = {
         {0, "&File", UINT(-1)},       {1, "E&xit\tAlt+F4", 24310},
-        {0, "&Downloaded", UINT(-1)}, {1, "&Files Downloaded", 1028},
+        {0, "&Downloaded", UINT(-1)}, {1, "&Files Downloaded", 1028}, {1, "Store &All Waiting Files...", 313},
         {0, "&Stored", UINT(-1)},     {1, "&Stored Files", 1025},
         {0, "&Preferences", UINT(-1)}, {1, "&Download Areas", 301}, {1, "&Assistants", UINT(-1)},
         {2, "&Configure", 306},       {2, "&Install", 305},
         {0, "&Utilitys", UINT(-1)},   {1, "&Convert", 311}, {1, "Check &Catalogue", 312},
+        {1, "&Export Catalogue...", 314},
         {0, "&Window", UINT(-1)},     {1, "&Cascade", 24361}, {1, "Arrange &Icons", 24364}, {1, "C&lose All", 24365},
         {0, "&Help", UINT(-1)},       {1, "&Contents", 302}, {1, "Setting Up Kestrum32", 307}, {1, "-", 0},
         {1, "&Disclaimer and Agreement", 304}, {1, "-", 0}, {1, "&About...", 2009},
@@ -205,14 +206,14 @@ TEST_F(MainWindow, ControlBarButtonsShowTheirGlyphs)
     EXPECT_EQ(CloseAndRun(app), 0);
 }
 
-TEST_F(MainWindow, StatusBarShowsStatusAndTheHintOfTheHighlightedCommand)
+TEST_F(MainWindow, StatusBarSaysReadyOrTheHintOfTheCommandUnderTheMouseOrHighlighted)
 {
     KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     ASSERT_TRUE(app.InitInstance());
     HWND frame = app.GetMainWindow()->GetHandle();
     ks::TStatusBar* status = app.GetMainWindow()->GetStatusBar();
     ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->GetShownText(), "Status");
+    EXPECT_EQ(status->GetShownText(), "Ready");
 
     const struct {
         UINT id;
@@ -226,6 +227,8 @@ TEST_F(MainWindow, StatusBarShowsStatusAndTheHintOfTheHighlightedCommand)
         {307, "Useful Information about setting up Kestrum."},
         {311, "Converts and Imports Kestrum 1.x Database and Files"},
         {312, "Finds missing files, stored files without a record and records sharing a file."},
+        {313, "Stores every file waiting in a download area, described by the default assistant."},
+        {314, "Writes the catalogue's records to a file that spreadsheets read."},
         {1025, "Searches the files stored."},
         {1028, "Creates a new Download Interface."},
         {2009, "About the Kestrum application"},
@@ -240,7 +243,32 @@ TEST_F(MainWindow, StatusBarShowsStatusAndTheHintOfTheHighlightedCommand)
     }
     // The menu closes: the status text comes back.
     SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    EXPECT_EQ(status->GetShownText(), "Status");
+    EXPECT_EQ(status->GetShownText(), "Ready");
+
+    // The mouse over the control bar: a button's hint, nothing over the space between buttons, and the text
+    // again once the mouse has left.
+    HWND bar = app.GetMainWindow()->GetControlBar()->GetHandle();
+    auto pointAt = [&](int index, bool besideIt) {
+        RECT item{};
+        SendMessageA(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        return MAKELPARAM(besideIt ? item.right + 2 : (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    };
+    const int downloaded = static_cast<int>(SendMessageA(bar, TB_COMMANDTOINDEX, 1028, 0));
+    const int help = static_cast<int>(SendMessageA(bar, TB_COMMANDTOINDEX, 302, 0));
+    const struct {
+        UINT msg;
+        LPARAM at;
+        const char* shown;
+    } moves[] = {
+        {WM_MOUSEMOVE, pointAt(downloaded, false), "Creates a new Download Interface."},
+        {WM_MOUSEMOVE, pointAt(downloaded, true), "Ready"},  // the separator after it
+        {WM_MOUSEMOVE, pointAt(help, false), "Shows Contents page of the help file."},
+        {WM_MOUSELEAVE, 0, "Ready"},
+    };
+    for (const auto& m : moves) {
+        SendMessageA(bar, m.msg, 0, m.at);
+        EXPECT_EQ(status->GetShownText(), m.shown);
+    }
     EXPECT_EQ(CloseAndRun(app), 0);
 }
 

@@ -1,13 +1,16 @@
 // The shipped "Archive Description" assistant run from the Storage Interface's Default button on files of a
-// download area: ZIPs with each kind of description, a plain text file, a damaged ZIP; and its own
-// configuration window choosing the sources it reads.
+// download area: ZIPs with each kind of description, a plain text file, a damaged ZIP, programs, installers,
+// documents, music, pictures and tar archives made by independent tools, texts in any encoding; and its own
+// configuration window choosing the kinds of file and the sources it reads.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "assist/assistants.h"
 #include "tests/assist/assistant_fixture.h"
+#include "tests/assist/sample_files.h"
 #include "tests/assist/zip_builder.h"
 
 namespace {
@@ -31,6 +34,27 @@ protected:
         return data.ftLastWriteTime;
     }
 };
+
+using ks_test::Utf8;
+std::string Sample(const std::string& name) { return ks_test::SampleBytes(name); }
+StoreEdits Utf8(const StoreEdits& e) { return {Utf8(e.title), Utf8(e.keywords), Utf8(e.abstract)}; }
+
+// Runs the assistant's configuration window modally; act sees it once it is up and presses its buttons.
+void Configure(HWND owner, std::function<void(HWND)> act)
+{
+    static std::function<void(HWND)> s_act;
+    s_act = std::move(act);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND setup = FindWindowA(nullptr, "Archive Description");
+        DWORD pid = 0;
+        if (!setup || (GetWindowThreadProcessId(setup, &pid), pid != GetCurrentProcessId()))
+            return;
+        KillTimer(nullptr, id);
+        s_act(setup);
+    });
+    ASSERT_NE(timer, 0u);
+    assist::ConfigureAssistant(owner, "Archive Description");
+}
 
 const std::string kDiz = "WIDGET TOOLS 2.1 - the widget maker\r\nMakes widgets of\r\nevery size.\r\n";
 const std::string kIon = "WIDGET.EXE The widget program for DOS\r\nREADME.TXT How to start\r\n";
@@ -123,6 +147,119 @@ TEST_F(ArchiveAssistant, ItsConfigurationChoosesTheSourcesItReads)
 
     ks_test::WriteBytes(m_area + "\\BOTH.ZIP", BuildZip({{"FILE_ID.DIZ", kDiz, true}, {"README", kReadme, true}}));
     EXPECT_EQ(PressDefault("BOTH.ZIP").title, "Widget Tools Manual");
+}
+
+// Downloads of every kind, named so that only their contents tell what they are.
+TEST_F(ArchiveAssistant, RecognisesDownloadsByTheirContents)
+{
+    const struct {
+        const char* sample;
+        const char* file;
+        StoreEdits expected;  // UTF-8
+    } cases[] = {
+        {"pe\\studio.exe", "STUDIO.BIN",
+         {"Widget Maker – designer", "Widget Studio, Société Widgets, 3.1",
+          "Widget Studio 3.1 by Société Widgets. Widget Maker – designer. © 2024 Société Widgets."}},
+        {"pe\\plain32.dll", "HELPER.DLL",
+         {"Windows library (x86)", "Windows library, x86", "A Windows library for x86 processors."}},
+        {"msi\\studio.msi", "WIDGETS.MSI",
+         {"Widget Studio Setup", "widgets, design, Acme Wïdgets",
+          "Widget Studio Setup by Acme Wïdgets. Installs the widget maker. © 2024."}},
+        {"pdf\\objstm.pdf", "NOTES.DAT",
+         {"Le café des widgets – ?mega", "widgets, café, design, Zoë Müller",
+          "Le café des widgets – ?mega by Zoë Müller. Widget design notes."}},
+        {"mp3\\v23.mp3", "TRACK01",
+         {"Café Society", "The Widgets, Gears – Live, Rock, 1998",
+          "Café Society by The Widgets. From the album Gears – Live (1998). Genre: Rock."}},
+        {"picture\\photo.jpg", "IMG_0001.JPG",
+         {"Sunset över the bay", "Zoë Photographer, Canon, Canon EOS 5D, 2019",
+          "Sunset över the bay. By Zoë Photographer. Taken 2019-07-14 with Canon EOS 5D."}},
+        {"picture\\text.png", "SQUARE.PNG", {"Blue Square", "Ann", "Blue Square. A square, büt blue. By Ann."}},
+        {"tar\\diz.tar.gz", "TOOLS.TGZ",
+         {"WIDGET TOOLS 2.1", "WIDGET, TOOLS", "WIDGET TOOLS 2.1 ----- Makes widgets for cafés."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string bytes = Sample(c.sample);
+        ASSERT_FALSE(bytes.empty()) << c.sample;
+        ks_test::WriteBytes(m_area + "\\" + c.file, bytes);
+        m_ui.Clear();
+        EXPECT_EQ(Utf8(PressDefault(c.file)), c.expected);
+        EXPECT_TRUE(m_ui.Boxes().empty());
+        EXPECT_EQ(ks_test::ReadBytes(m_area + "\\" + c.file), bytes);
+    }
+    // An encrypted document gives nothing away, and leaves what the user typed.
+    ks_test::WriteBytes(m_area + "\\SECRET.PDF", Sample("pdf\\encrypted.pdf"));
+    EXPECT_EQ(PressDefault("SECRET.PDF"), kTyped);
+}
+
+// The text file "café.txt" once gave the title "un cafÃ©" and the keyword "caf": every text is decoded and
+// converted into the system's ANSI page, in which the record keeps it.
+TEST_F(ArchiveAssistant, TextsInAnyEncodingGiveWholeWords)
+{
+    const std::string utf16 = std::string("\xFF\xFEu\0n\0 \0c\0a\0f\0\xE9\0\r\0\n\0", 20);
+    const struct {
+        const char* file;  // ANSI
+        std::string bytes;
+        StoreEdits expected;
+    } cases[] = {
+        {"caf\xE9.txt", "un caf\xC3\xA9\r\n", {"un café", "café", "un café"}},
+        {"BOM.TXT", "\xEF\xBB\xBFun caf\xC3\xA9\r\n", {"un café", "café", "un café"}},
+        {"WIDE.TXT", utf16, {"un café", "café", "un café"}},
+        {"ANSI.TXT", "un caf\xE9\r\n", {"un café", "café", "un café"}},
+        {"DOS.ZIP", BuildZip({{"FILE_ID.DIZ", "Cr\x8Ame br\x96l\x82""e maker\r\n", true}}),
+         {"Crème brûlée maker", "Crème, brûlée, maker", "Crème brûlée maker"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        ks_test::WriteBytes(m_area + "\\" + c.file, c.bytes);
+        EXPECT_EQ(Utf8(PressDefault(c.file)), c.expected);
+    }
+}
+
+// Each kind of file switched off in the configuration window: kept under the program's key, and such files
+// then propose nothing while the other kinds still do.
+TEST_F(ArchiveAssistant, ItsConfigurationSwitchesEachKindOfFile)
+{
+    const struct {
+        int control;
+        const char* value;
+        const char* sample;
+        const char* file;
+    } cases[] = {
+        {IDC_ARCDESC_PROGRAMS, "Read Programs", "pe\\studio.exe", "STUDIO.EXE"},
+        {IDC_ARCDESC_INSTALLERS, "Read Installers", "msi\\studio.msi", "STUDIO.MSI"},
+        {IDC_ARCDESC_DOCUMENTS, "Read PDF Documents", "pdf\\classic.pdf", "NOTES.PDF"},
+        {IDC_ARCDESC_MUSIC, "Read MP3 Music", "mp3\\v24.mp3", "SONG.MP3"},
+        {IDC_ARCDESC_PICTURES, "Read Pictures", "picture\\photo.jpg", "PHOTO.JPG"},
+        {IDC_ARCDESC_ARCHIVES, "Read Archives", "tar\\descript.tar", "GEARS.TAR"},
+        {IDC_ARCDESC_TEXT, "Read Text Files", nullptr, "NOTES.TXT"},
+    };
+    ks_test::WriteBytes(m_area + "\\NOTES.TXT", "Minutes of the widget meeting\r\n");
+    for (const auto& c : cases)
+        if (c.sample)
+            ks_test::WriteBytes(m_area + "\\" + c.file, Sample(c.sample));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brackenfold\\Kestrum32\\Archive Description");
+        bool allOn = true, sourcesGreyed = false;
+        Configure(m_manage->GetHandle(), [&](HWND setup) {
+            for (const auto& k : cases)
+                allOn = allOn && IsDlgButtonChecked(setup, k.control) == BST_CHECKED;
+            SendMessageA(GetDlgItem(setup, c.control), BM_CLICK, 0, 0);
+            sourcesGreyed = !IsWindowEnabled(GetDlgItem(setup, IDC_ARCDESC_DIZ)) &&
+                            !IsWindowEnabled(GetDlgItem(setup, IDC_ARCDESC_README));
+            SendMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
+        });
+        EXPECT_TRUE(allOn);
+        EXPECT_EQ(sourcesGreyed, c.control == IDC_ARCDESC_ARCHIVES);
+        EXPECT_TRUE(m_ui.Boxes().empty());
+        for (const auto& k : cases) {
+            EXPECT_EQ(ks_test::RegNumber("Archive Description", k.value), k.control == c.control ? 0u : 1u) << k.value;
+            const bool proposes = PressDefault(k.file) != kTyped;
+            EXPECT_EQ(proposes, k.control != c.control) << k.file;
+        }
+    }
 }
 
 }  // namespace

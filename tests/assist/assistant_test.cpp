@@ -247,18 +247,16 @@ TEST_F(RunningAssistants, ChooseRunsThePickedAssistant)
     });
     EXPECT_EQ(WithStore("A.ZIP", [](ks::TDialog& d) { Click(d, IDC_STORE_CHOOSE); }), kTyped);
 
-    m_ui.Clear();
-    bool stayedOpen = false;
-    m_ui.OnDialog(IDD_ASSIST_CHOOSE, [&](ks::TDialog& d) {
-        Click(d, IDOK);
-        stayedOpen = d.GetResult() != IDOK;
-        Click(d, IDCANCEL);
-    });
-    EXPECT_EQ(WithStore("A.ZIP", [](ks::TDialog& d) { Click(d, IDC_STORE_CHOOSE); }), kTyped);
-    EXPECT_TRUE(stayedOpen);
-    ASSERT_EQ(m_ui.Boxes().size(), 1u);
-    EXPECT_EQ(m_ui.Boxes()[0].text, "Please select an assistant.");
-    EXPECT_EQ(m_ui.Boxes()[0].caption, "Error");
+    // It opens on the default assistant, or on the first when the default is not installed: OK at once runs it.
+    for (const char* defaultName : {"Title Only", "Gone"}) {
+        SetRegString("Initialisation", "Default Assistant", defaultName);
+        m_ui.Clear();
+        m_ui.OnDialog(IDD_ASSIST_CHOOSE, [](ks::TDialog& d) { Click(d, IDOK); });
+        EXPECT_EQ(WithStore("A.ZIP", [](ks::TDialog& d) { Click(d, IDC_STORE_CHOOSE); }).title,
+                  std::string(defaultName) == "Gone" ? "run 1" : "Only a title")
+            << defaultName;
+        EXPECT_TRUE(m_ui.Boxes().empty()) << defaultName;
+    }
 
     m_ui.Clear();
     m_ui.OnDialog(IDD_ASSIST_CHOOSE, [](ks::TDialog& d) {
@@ -313,18 +311,56 @@ TEST_F(ConfiguringAssistants, AnEmptyListSaysSoAndOkWritesNone)
     EXPECT_EQ(m_ui.Boxes()[0].icon, static_cast<UINT>(MB_ICONINFORMATION));
     EXPECT_EQ(RegString("Initialisation", "Default Assistant"), "None");
 
-    // "Choose Assistant" shows the same message over its empty list.
+    // With nothing to select, each button says what it wanted.
     m_ui.Clear();
-    m_ui.OnDialog(IDD_ASSIST_CHOOSE, [](ks::TDialog& d) { Click(d, IDCANCEL); });
-    WithStore("A.ZIP", [](ks::TDialog& d) { Click(d, IDC_STORE_CHOOSE); });
-    ASSERT_EQ(m_ui.Boxes().size(), 1u);
-    EXPECT_EQ(m_ui.Boxes()[0].text, kEmptyListText);
+    RunConfiguration([&](ks::TDialog& d) {
+        Click(d, IDC_CONFIG_MAKE_DEFAULT);
+        Click(d, IDC_CONFIG_CONFIGURE);
+        Click(d, IDCANCEL);
+    });
+    auto boxes = BoxesOf(m_ui);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].text, "Please select an assistant to make as the default.");
+    EXPECT_EQ(boxes[2].text, "Please select an assistant to setup.");
+    EXPECT_EQ(boxes[2].caption, "Error");
+
+    // "Choose Assistant" shows the same message over its empty list, and OK stays open asking for one.
+    m_ui.Clear();
+    bool stayedOpen = false;
+    m_ui.OnDialog(IDD_ASSIST_CHOOSE, [&](ks::TDialog& d) {
+        Click(d, IDOK);
+        stayedOpen = d.GetResult() != IDOK;
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(WithStore("A.ZIP", [](ks::TDialog& d) { Click(d, IDC_STORE_CHOOSE); }), kTyped);
+    EXPECT_TRUE(stayedOpen);
+    boxes = BoxesOf(m_ui);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, kEmptyListText);
+    EXPECT_EQ(boxes[1].text, "Please select an assistant.");
+    EXPECT_EQ(boxes[1].caption, "Error");
 }
 
 TEST_F(ConfiguringAssistants, MakeDefaultShowsAndOnlyOkOrADoubleClickSaves)
 {
     Installed("Alpha", "echo");
     Installed("Beta", "title_only");
+    SetRegString("Initialisation", "Default Assistant", "Beta");
+
+    // It opens on the default assistant, or on the first when the default is not installed.
+    for (const char* defaultName : {"Beta", "Gone"}) {
+        SetRegString("Initialisation", "Default Assistant", defaultName);
+        std::string selected = "(none)";
+        RunConfiguration([&](ks::TDialog& d) {
+            const LRESULT index = SendDlgItemMessageA(d.GetHandle(), IDC_CONFIG_LIST, LB_GETCURSEL, 0, 0);
+            char text[64]{};
+            if (index >= 0 &&
+                SendDlgItemMessageA(d.GetHandle(), IDC_CONFIG_LIST, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text)) > 0)
+                selected = text;
+            Click(d, IDCANCEL);
+        });
+        EXPECT_EQ(selected, std::string(defaultName) == "Gone" ? "Alpha" : "Beta") << defaultName;
+    }
     SetRegString("Initialisation", "Default Assistant", "Beta");
 
     // Make Default without OK is dropped.
@@ -349,19 +385,11 @@ TEST_F(ConfiguringAssistants, MakeDefaultShowsAndOnlyOkOrADoubleClickSaves)
     });
     EXPECT_EQ(RegString("Initialisation", "Default Assistant"), "Alpha");
 
-    // Nothing selected: each button says what it wanted.
     m_ui.Clear();
     RunConfiguration([&](ks::TDialog& d) {
-        Click(d, IDC_CONFIG_MAKE_DEFAULT);
-        Click(d, IDC_CONFIG_CONFIGURE);
         Click(d, IDC_CONFIG_HELP);
         Click(d, IDCANCEL);
     });
-    const auto boxes = BoxesOf(m_ui);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "Please select an assistant to make as the default.");
-    EXPECT_EQ(boxes[1].text, "Please select an assistant to setup.");
-    EXPECT_EQ(boxes[1].caption, "Error");
     ASSERT_EQ(m_ui.HelpCalls().size(), 1u);
     EXPECT_EQ(m_ui.HelpCalls()[0].helpData, static_cast<ULONG_PTR>(HELP_CTX_ASSIST_CONFIG));
 }
@@ -409,6 +437,7 @@ protected:
         const std::string path = m_source + "\\" + ksa;
         m_ui.AnswerOpenFile([path, this](OPENFILENAMEA& ofn, DWORD&) {
             m_flags = ofn.Flags;
+            m_initialDir = ofn.lpstrInitialDir ? ofn.lpstrInitialDir : "";
             m_title = ofn.lpstrTitle ? ofn.lpstrTitle : "";
             m_defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : "";
             m_filter.assign(ofn.lpstrFilter, 33);
@@ -421,6 +450,7 @@ protected:
         return boxes.empty() ? "" : boxes.back().text;
     }
     DWORD m_flags = 0;
+    std::string m_initialDir;
     std::string m_title;
     std::string m_defExt;
     std::string m_filter;
@@ -448,9 +478,16 @@ TEST_F(InstallingAssistants, AnInstallMovesTheLibraryAndRecordsIt)
     EXPECT_EQ(m_flags & (OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY),
               static_cast<DWORD>(OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY));
 
-    // A second install from the same folder finds the library gone.
+    // No folder of shipped assistants: the dialog's own choice.
+    EXPECT_EQ(m_initialDir, "");
+
+    // A second install from the same folder finds the library gone. The dialog opens in the folder of the
+    // assistants that came with the program, now that there is one.
+    CreateDirectoryA((m_prog + "\\assistants").c_str(), nullptr);
     EXPECT_EQ(Install("GOOD.KSA"),
               "Sorry, Couldn't find the Plug-In Dll: GOOD.DLL that is listed in the Install File.");
+    EXPECT_EQ(m_initialDir, m_prog + "\\assistants");
+    RemoveDirectoryA((m_prog + "\\assistants").c_str());
 
     // The same name with another file: the new library, the existing sub-key pointing at it.
     Ksa("NEWER.KSA", "[Install]\r\n32 Bit=True\r\nName=Good Helper\r\nFile=NEWER.DLL\r\n");
@@ -571,8 +608,7 @@ TEST_F(AssistantScreenshot, DISABLED_Windows)
     Installed("Echo", "echo");
     SetRegString("Initialisation", "Default Assistant", "Archive Description");
     m_ui.OnDialog(IDD_ASSIST_CONFIG, [](ks::TDialog& d) {
-        SelectEntry(d, IDC_CONFIG_LIST, "Echo");
-        ShowFor(d, 3000);
+        ShowFor(d, 3000);  // as it opens: on the default assistant
         SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR id, DWORD) {
             KillTimer(nullptr, id);
             if (HWND setup = FindWindowA(nullptr, "Archive Description"))

@@ -16,6 +16,7 @@
 #include "controls/profile_date_format.h"
 #include "framework/application.h"
 #include "framework/gadgets.h"
+#include "tests/support/column_probe.h"
 #include "tests/support/scripted_ui.h"
 
 namespace {
@@ -295,6 +296,37 @@ TEST_F(CalendarEditTest, OpensUnderTheEditFromItsTextOrTodayAndClosesWhenTheFocu
     EXPECT_FALSE(Calendar().IsOpen());
     ASSERT_TRUE(m_dialog.other.Button().Calendar().IsOpen());
     EXPECT_EQ(m_dialog.other.Button().Calendar().GetDate(), D(10, 10, 1996));
+}
+
+TEST_F(CalendarEditTest, NothingItShowsTouchesItsBorder)
+{
+    // A month whose first day is a Monday and whose last fills a Sunday: the grid's first and last columns.
+    OpenWith("12/01/97");
+    ASSERT_TRUE(Calendar().IsOpen());
+    const ks_test::ClientPicture picture(Calendar().GetHandle());
+    const SIZE size = Calendar().WindowSize();
+    RECT client{};
+    GetClientRect(Calendar().GetHandle(), &client);
+    const COLORREF face = RGB(192, 192, 192);
+    // Inside the raised edge, a band along the left, right and top sides holds nothing but the face colour;
+    // only the etched line under the weekdays crosses it.
+    const int etched = Calendar().GridTop() - 4;
+    int touching = 0;
+    for (int y = 1; y < client.bottom - 1; ++y)
+        for (int x = 1; x < client.right - 1; ++x) {
+            const bool band = x < 4 || x >= client.right - 4 || y < 2;
+            if (band && (y < etched || y > etched + 1) && picture.At(x, y) != face)
+                ++touching;
+        }
+    EXPECT_EQ(touching, 0) << "pixels near the border in a calendar of " << size.cx << "x" << size.cy;
+    // Both arrows are there to be seen, where they are clicked.
+    for (const RECT& arrow : {Calendar().PreviousArrowRect(), Calendar().NextArrowRect()}) {
+        int drawn = 0;
+        for (int y = arrow.top; y < arrow.bottom; ++y)
+            for (int x = arrow.left; x < arrow.right; ++x)
+                drawn += picture.At(x, y) != face;
+        EXPECT_GT(drawn, 10) << arrow.left;
+    }
 }
 
 TEST_F(CalendarEditTest, StaysOnTheDesktop)

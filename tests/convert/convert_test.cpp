@@ -7,15 +7,22 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/ks_client.h"
+#include "framework/mdi.h"
+#include "records/data_search.h"
+#include "records/srch_child.h"
+#include "records/walk.h"
 #include "resources/resource_ids.h"
 #include "tests/convert/paradox_writer.h"
 #include "tests/download/download_fixture.h"
 #include "tests/e2e/program_runner.h"
+#include "tests/support/during_walk.h"
+#include "tests/support/unix_shell.h"
 
 namespace {
 
@@ -218,7 +225,8 @@ TEST_F(ConvertTest, ConvertsTheTableMovesTheStoreAndPointsItsRecordsAtTheNewStor
     }
     EXPECT_EQ(m_ui.Of(Shown::Kind::OpenFile).at(0).caption, "Select the Path to the Previous Version of Kestrum");
     EXPECT_EQ(m_filter, std::string("Kestrum (v1.x) (Kestrum.exe)\0Kestrum.exe\0\0", 42));
-    EXPECT_EQ(m_defExt, "Kestrum.exe");
+    // The extension alone, so that "Kestrum" typed in the name field finds Kestrum.exe.
+    EXPECT_EQ(m_defExt, "exe");
     EXPECT_EQ(m_flags & (OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY),
               DWORD(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
 
@@ -348,35 +356,43 @@ TEST_F(ConvertTest, TextsOfATableInADosCodePageArriveInTheProgramsCodePage)
     EXPECT_EQ(CloseAndRun(app), 0);
 }
 
-// Runs probe once, at the conversion's first turn at the message queue after it began rewriting records.
+// Runs probe once, at the conversion's first turn at the message queue after it began rewriting records: the
+// step's text is watched as it is set, so the probe does not depend on how long the rewrite takes.
 class DuringRewrite {
 public:
     explicit DuringRewrite(std::function<void()> probe) : m_probe(std::move(probe))
     {
         s_self = this;
-        m_timer = SetTimer(nullptr, 0, 1, &Tick);
+        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, &Watch, nullptr, GetCurrentThreadId());
     }
     ~DuringRewrite()
     {
-        KillTimer(nullptr, m_timer);
+        UnhookWindowsHookEx(m_hook);
         s_self = nullptr;
     }
-    int runs = 0;
+    int runs() const { return m_walk ? m_walk->runs : 0; }
 
 private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam)
     {
-        HWND status = FindWindowA(nullptr, "Converting Old Kestrum Files");
-        char step[64]{};
-        GetDlgItemTextA(status, IDC_CONVERT_STEP, step, sizeof step);
-        if (s_self && s_self->runs == 0 && std::string(step) == "Updating Database records:") {
-            ++s_self->runs;
-            s_self->m_probe();
-        }
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && s_self && !s_self->m_walk && sent->message == WM_SETTEXT &&
+            GetDlgCtrlID(sent->hwnd) == IDC_CONVERT_STEP && sent->lParam && Rewriting(sent->lParam))
+            s_self->m_walk = std::make_unique<ks_test::DuringWalk>(s_self->m_probe);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    // The text as the hook sees it, in either character set (a wide text's first letter reads as one byte).
+    static bool Rewriting(LPARAM text)
+    {
+        const char* ansi = reinterpret_cast<const char*>(text);
+        if (ansi[0] && !ansi[1])
+            return std::wstring(reinterpret_cast<const wchar_t*>(text)) == L"Updating Database records:";
+        return std::string(ansi) == "Updating Database records:";
     }
     static inline DuringRewrite* s_self = nullptr;
     std::function<void()> m_probe;
-    UINT_PTR m_timer;
+    std::unique_ptr<ks_test::DuringWalk> m_walk;
+    HHOOK m_hook;
 };
 
 TEST_F(ConvertTest, ARecordDeletedDuringTheRewriteIsPassedOverAndALostEngineIsNotASuccess)
@@ -397,7 +413,7 @@ TEST_F(ConvertTest, ARecordDeletedDuringTheRewriteIsPassedOverAndALostEngineIsNo
             client.RecordBuffer = kept;
         });
         Convert(app);
-        EXPECT_EQ(probe.runs, 1);
+        EXPECT_EQ(probe.runs(), 1);
         ASSERT_EQ(m_ui.Boxes().size(), 1u);
         EXPECT_TRUE(HasBox(m_ui, "Conversion Successful", "Finished Converting", MB_ICONINFORMATION));
         std::vector<std::string> expected = Expected(NewStore());
@@ -421,12 +437,86 @@ TEST_F(ConvertTest, ARecordDeletedDuringTheRewriteIsPassedOverAndALostEngineIsNo
         CloseHandle(engine);
     });
     Convert(app);
-    EXPECT_EQ(probe.runs, 1);
+    EXPECT_EQ(probe.runs(), 1);
     ASSERT_EQ(m_ui.Boxes().size(), 1u);
     EXPECT_EQ(m_ui.Boxes()[0].caption, "Engine Offline");
     EXPECT_FALSE(IsWindow(FindWindowA(nullptr, "Converting Old Kestrum Files")));
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(ConvertTest, AnOldInstallationChosenByAnotherSpellingOfItsFolderHasItsRecordsPointedAtTheNewStore)
+{
+    // The records say C:\KSV1\KS_STORE (in two letter cases); the user reaches the old program another way:
+    // through the drive letter of the whole Unix file system, or with a "." in the path.
+    for (const bool viaZ : {true, false}) {
+        Clean();
+        m_ui.Clear();
+        MakeOldInstall(true, {1, 2, 4, 5, 6});
+        std::string chosen = "C:\\KSV1\\.\\Kestrum.exe";
+        if (viaZ) {
+            chosen = "Z:" + ks_test::UnixPath(std::string(kOldDir) + "\\Kestrum.exe");
+            for (char& c : chosen)
+                if (c == '/')
+                    c = '\\';
+        }
+        SCOPED_TRACE(chosen);
+        KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+        ASSERT_TRUE(app.InitInstance());
+        m_ui.AnswerOpenFile([&chosen](OPENFILENAMEA& ofn, DWORD&) {
+            lstrcpynA(ofn.lpstrFile, chosen.c_str(), static_cast<int>(ofn.nMaxFile));
+            return true;
+        });
+        Convert(app);
+        EXPECT_TRUE(HasBox(m_ui, "Conversion Successful", "Finished Converting", MB_ICONINFORMATION));
+        EXPECT_EQ(Records(*app.Client), Expected(NewStore()));
+        for (int i : {1, 2, 4, 5, 6})
+            EXPECT_EQ(FileText(NewStore() + "\\" + FileName(i)), "old " + FileName(i));
+        EXPECT_EQ(CloseAndRun(app), 0);
+    }
+}
+
+TEST_F(ConvertTest, WhileTheConversionWalksNoOtherWalkStartsAndTheProgramDoesNotEnd)
+{
+    MakeOldInstall(true, {1, 2, 4, 5, 6});
+    KsApp app(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_TRUE(app.InitInstance());
+    auto* search = static_cast<SrchChild*>(
+        app.Client->CreateChild(std::make_unique<SrchChild>(*app.Client, "Search Interface - 0")));
+    ASSERT_NE(search, nullptr);
+    auto& frame = static_cast<ks::TDecoratedMDIFrame&>(*app.GetMainWindow());
+    ChooseOldProgram();
+    bool convertGreyed = false, checkGreyed = false, mayEnd = true, clientEnabled = true;
+    std::size_t pickers = 0, lines = 99;
+    const ks_test::DuringWalk probe([&] {
+        convertGreyed = !frame.IsCommandEnabled(CM_CONVERT);
+        checkGreyed = !frame.IsCommandEnabled(CM_CHECK_CATALOGUE);
+        clientEnabled = IsWindowEnabled(app.Client->GetHandle()) != FALSE;
+        mayEnd = app.CanClose();
+        ks_test::Click(*search->Search(), IDC_SEARCH_GO);
+        Convert(app);
+        SendMessageA(frame.GetHandle(), WM_COMMAND, MAKEWPARAM(CM_CHECK_CATALOGUE, 0), 0);
+        pickers = m_ui.Of(Shown::Kind::OpenFile).size();
+        lines = static_cast<std::size_t>(SendMessageA(search->Search()->GetItem(IDC_SEARCH_RESULTS), LB_GETCOUNT, 0, 0));
+    });
+    Convert(app);
+    ASSERT_EQ(probe.runs, 1);
+    EXPECT_TRUE(convertGreyed);
+    EXPECT_TRUE(checkGreyed);
+    EXPECT_FALSE(clientEnabled);
+    EXPECT_FALSE(mayEnd);
+    EXPECT_EQ(pickers, 1u);  // the conversion's own
+    EXPECT_EQ(lines, 0u);
+    // Three refusals, then the conversion's end: every record once, each store record at the new store.
+    std::vector<std::string> texts;
+    for (const Shown& box : m_ui.Boxes())
+        texts.push_back(box.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{WalkMark::kRefusedText, WalkMark::kRefusedText, WalkMark::kRefusedText,
+                                               "Conversion Successful"}));
+    EXPECT_EQ(Records(*app.Client), Expected(NewStore()));
+    EXPECT_TRUE(frame.IsCommandEnabled(CM_CONVERT));
+    EXPECT_TRUE(IsWindowEnabled(app.Client->GetHandle()));
+    EXPECT_EQ(CloseAndRun(app), 0);
 }
 
 TEST_F(ConvertTest, AnOpenRecordACancelAndAFailedPickerStopBeforeAnythingChanges)

@@ -16,6 +16,7 @@
 #include "framework/mdi.h"
 #include "resources/resource_ids.h"
 #include "tests/download/download_fixture.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -61,6 +62,27 @@ protected:
             names.push_back(text);
         }
         return names;
+    }
+    // The lines as the list holds them, through the wide calls.
+    static std::vector<std::wstring> WideLines(const KsManage& m)
+    {
+        std::vector<std::wstring> lines;
+        HWND list = m.GetItem(IDC_DOWNLOAD_FILES);
+        const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[MAX_PATH]{};
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            lines.push_back(text);
+        }
+        return lines;
+    }
+    // A file's short name, as the platform gives it.
+    static std::string ShortNameOf(const std::wstring& path)
+    {
+        wchar_t shortPath[MAX_PATH]{};
+        GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+        const std::wstring name = std::wstring(shortPath).substr(std::wstring(shortPath).rfind(L'\\') + 1);
+        return std::string(name.begin(), name.end());
     }
     static int Selected(const KsManage& m)
     {
@@ -262,15 +284,12 @@ TEST_F(DownloadInterface, AFileThatVanishedClearsTheInformationAndStoreNeedsASel
     EXPECT_EQ(ks_test::BeepCount(m_ui), 1);
 }
 
-TEST_F(DownloadInterface, AFileNamedOutsideTheCodePageIsListedByItsShortNameWithItsOwnSize)
+TEST_F(DownloadInterface, AFileNamedOutsideTheCodePageIsListedByItsShortNameAndItsRealNameWithItsOwnSize)
 {
     // A name the ANSI code page cannot hold, and a file that the pattern "???.txt" would match.
-    const std::wstring wide = std::wstring(m_area.begin(), m_area.end()) + L"\\\x65E5\x672C\x8A9E.txt";
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, "ten bytes!", 10, &written, nullptr);
-    CloseHandle(file);
+    const std::wstring realName = L"\x65E5\x672C\x8A9E.txt";
+    const std::wstring wide = std::wstring(m_area.begin(), m_area.end()) + L"\\" + realName;
+    ASSERT_TRUE(ks_test::PutWideFile(wide, "ten bytes!"));
     ks_test::PutFile(m_area, "abc.txt", "seven b");
     ks_test::PutFile(m_area, "caf\xe9.txt", "12");
     SetArea(1, m_area, "One");
@@ -280,15 +299,17 @@ TEST_F(DownloadInterface, AFileNamedOutsideTheCodePageIsListedByItsShortNameWith
     ASSERT_EQ(files.size(), 3u);
     EXPECT_NE(std::find(files.begin(), files.end(), "abc.txt"), files.end());
     EXPECT_NE(std::find(files.begin(), files.end(), "caf\xe9.txt"), files.end());
+    // The line of the short-named file shows the name the program uses and the real one, whole.
+    const std::wstring expected = KsManage::ShortNameLine(ShortNameOf(wide), realName);
     int shortLine = -1;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string& f = files[i];
-        EXPECT_EQ(f.find('?'), std::string::npos) << f;
-        if (f.size() > std::strlen(KsManage::kShortNameMark) &&
-            f.compare(f.size() - std::strlen(KsManage::kShortNameMark), std::string::npos, KsManage::kShortNameMark) == 0)
+    const std::vector<std::wstring> lines = WideLines(*m);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] == expected)
             shortLine = static_cast<int>(i);
-    }
-    ASSERT_GE(shortLine, 0);
+    ASSERT_GE(shortLine, 0) << "no line " << std::string(expected.begin(), expected.end());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (static_cast<int>(i) != shortLine)
+            EXPECT_EQ(files[i].find('?'), std::string::npos) << files[i];
     Select(*m, shortLine);
     EXPECT_EQ(Text(*m, IDC_DOWNLOAD_SIZE), "10 Bytes.");
     for (std::size_t i = 0; i < files.size(); ++i) {

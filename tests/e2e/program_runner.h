@@ -12,6 +12,7 @@
 
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_paths.h"
 
 namespace ks_test {
@@ -19,6 +20,7 @@ namespace ks_test {
 using namespace std::chrono_literals;
 
 inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 
 template <class Condition>
 bool Eventually(Condition condition, std::chrono::milliseconds timeout)

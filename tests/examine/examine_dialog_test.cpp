@@ -10,6 +10,7 @@
 
 #include "examine/gp_install.h"
 #include "examine/ks_examine.h"
+#include "examine/shell_links.h"
 #include "resources/resource_ids.h"
 #include "tests/examine/examine_fixture.h"
 
@@ -130,6 +131,17 @@ TEST_F(ExamineDialog, ListsTheFilesLeftAndEndsOnlyByClose)
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, id))) << id;
         for (int id : {IDOK, IDC_EXAMINE_FILE_NAME, IDC_EXAMINE_TYPE_LIST, IDC_EXAMINE_DRIVE_LIST})
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, id))) << id;
+        // The buttons read as the user knows them ("&&" shows one "&").
+        const struct {
+            int id;
+            const char* text;
+        } buttons[] = {{IDC_EXAMINE_EXAMINE, "Examine"}, {IDC_EXAMINE_INSTALL, "Copy && Install"},
+                       {IDC_EXAMINE_COPY, "Copy"}, {IDCANCEL, "Close"}, {IDC_EXAMINE_HELP, "Help"}};
+        for (const auto& b : buttons) {
+            char text[32]{};
+            GetDlgItemTextA(d, b.id, text, sizeof text);
+            EXPECT_STREQ(text, b.text);
+        }
         // Enter, a double click and OK do nothing; Help opens the topic.
         SelectFiles(d, {"README.TXT"});
         ClickNow(d, IDOK);
@@ -278,6 +290,90 @@ TEST_F(ExamineDialog, ACompressedFileIsCopiedExpandedUnderItsCompletedUpperCaseN
     EXPECT_TRUE(m_ui.Boxes().empty());
 }
 
+TEST_F(ExamineDialog, ExamineOpensTheSelectedFileWhereverTheCaretStands)
+{
+    ks_test::PutFile(m_dir, "A.QQQ", "a");
+    ks_test::PutFile(m_dir, "B.QQQ", "b");
+    Run([&](HWND d) {
+        SelectFiles(d, {"B.QQQ"});
+        HWND list = GetDlgItem(d, IDC_EXAMINE_FILE_LIST);
+        SendMessageA(list, LB_SETCARETINDEX, SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                          reinterpret_cast<LPARAM>("A.QQQ")), FALSE);
+        ClickNow(d, IDC_EXAMINE_EXAMINE);
+        RealFileDialog::Press(d, IDCANCEL);
+    });
+    ASSERT_EQ(Starts().size(), 1u);
+    EXPECT_EQ(Starts()[0].text, ks_test::BinDir() + "\\ksview.exe " + m_dir + "\\B.QQQ");
+}
+
+TEST_F(ExamineDialog, AnExpandedFileReplacesAFileOfItsNameOnlyWhenTheUserSaysSoAndNeverLosesIt)
+{
+    const std::string good = ks_test::ReadFileText(LzInput());
+    struct Case {
+        const char* what;
+        bool copy;            // Copy to dest; otherwise Examine in the directory shown
+        std::string compressed;
+        int answer;           // to the overwrite question
+        bool expanded;        // the earlier file was replaced by the expansion
+        bool failed;          // "Error copying file !" shown
+    } cases[] = {
+        {"copy, No", true, good, IDNO, false, false},
+        {"copy, Cancel", true, good, IDCANCEL, false, false},
+        {"copy, Yes", true, good, IDYES, true, false},
+        {"copy, Yes, a file that cannot be expanded", true, good.substr(0, 40), IDYES, false, true},
+        {"examine, No", false, good, IDNO, false, false},
+        {"examine, Yes", false, good, IDYES, true, false},
+        {"examine, Yes, a file that cannot be expanded", false, good.substr(0, 40), IDYES, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui.Clear();
+        ks_test::RemoveTree(m_dir);
+        CreateDirectoryA(m_dir.c_str(), nullptr);
+        CreateDirectoryA(m_dest.c_str(), nullptr);
+        ks_test::PutFile(m_dir, "SETUP.EX_", c.compressed);
+        const std::string earlier = c.copy ? m_dest + "\\SETUP.EXE" : m_dir + "\\SETUP.EXe";
+        ks_test::PutFile(c.copy ? m_dest : m_dir, c.copy ? "SETUP.EXE" : "SETUP.EXe", "the user's earlier file");
+        AnswerInput("e");
+        m_ui.AnswerBox(c.answer);
+        Run([&](HWND d) {
+            if (c.copy)
+                ChooseDest();
+            SelectFiles(d, {"SETUP.EX_"});
+            ClickNow(d, c.copy ? IDC_EXAMINE_COPY : IDC_EXAMINE_EXAMINE);
+            RealFileDialog::Press(d, IDCANCEL);
+        });
+        std::vector<std::string> texts = BoxTexts();
+        ASSERT_GE(texts.size(), 1u);
+        EXPECT_EQ(texts[0], "A File of this name already exists, would you like to overwrite it ?");
+        EXPECT_EQ(texts.size() == 2 && texts[1] == "Error copying file !", c.failed);
+        EXPECT_EQ(ks_test::ReadFileText(earlier), c.expanded ? LzOriginal() : "the user's earlier file");
+        // Nothing of the expansion is left beside it.
+        const std::vector<std::string> left =
+            c.copy ? std::vector<std::string>{"SETUP.EXE"} : std::vector<std::string>{"SETUP.EX_", "SETUP.EXe"};
+        EXPECT_EQ(ks_test::FilesIn(c.copy ? m_dest : m_dir), left);
+    }
+}
+
+TEST_F(ExamineDialog, AShortcutWhosePathWouldNotFitIsNeverSavedUnderACutName)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    // A folder whose path with the shortcut's name passes 259 characters; a file lies where a cut name would end.
+    std::string folder = m_scratch;
+    while (folder.size() < 200)
+        CreateDirectoryA((folder += "\\deeper_folder").c_str(), nullptr);
+    const std::string name = std::string(60, 'N') + ".TXT";
+    const std::string shortcut = folder + "\\" + name + ".lnk";
+    const std::string cut = shortcut.substr(0, MAX_PATH - 1);
+    ks_test::PutFile(folder, cut.substr(folder.size() + 1).c_str(), "another file");
+    const HRESULT result = MakeShortcut(nullptr, folder.c_str(), name.c_str(), m_dest.c_str());
+    EXPECT_TRUE(FAILED(result));
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Error creating shortcut or folder."});
+    EXPECT_EQ(ks_test::ReadFileText(cut), "another file");
+    EXPECT_EQ(ks_test::FilesIn(folder).size(), 1u);
+    CoUninitialize();
+}
+
 TEST_F(ExamineDialog, InstallOptionsStartOnTheStartMenuAndANewFolderNeedsANameAndAPlace)
 {
     bool checked = false;
@@ -361,7 +457,9 @@ TEST_F(ExamineDialog, InstallingMakesShortcutsThatLeadToTheCopiesOnlyForFilesAPr
         EXPECT_EQ(ks_test::FilesIn(m_dest), (std::vector<std::string> {"DATA.QQQ", "NOTES.TXT", "TOOL.EXE"}));
         EXPECT_EQ(ks_test::FilesIn(c.folder), (std::vector<std::string> {"NOTES.TXT.lnk", "TOOL.EXE.lnk"}));
         ASSERT_EQ(Starts().size(), 1u);
-        EXPECT_EQ(Starts()[0].text, "explorer " + c.folder);
+        // A folder's path with a blank reaches Explorer whole.
+        EXPECT_EQ(Starts()[0].text,
+                  c.folder.find(' ') == std::string::npos ? "explorer " + c.folder : "explorer \"" + c.folder + "\"");
         // An independent reader finds each shortcut leading to its copy.
         for (const char* name : {"NOTES.TXT", "TOOL.EXE"}) {
             const std::string info =

@@ -9,7 +9,7 @@ namespace ks_test {
 namespace {
 
 constexpr char kWordPadKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WORDPAD.EXE";
-const char* const kExtensions[] = {".kstx", ".txt", ".zip"};
+const char* const kExtensions[] = {".kstx", ".txt", ".zip", ".ksqq"};
 
 void SetDefault(HKEY root, const std::string& key, const std::string& value)
 {
@@ -19,22 +19,6 @@ void SetDefault(HKEY root, const std::string& key, const std::string& value)
 WhenReady* g_ready = nullptr;
 
 }  // namespace
-
-std::vector<std::string> FilesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 WhenReady::WhenReady(std::function<bool()> condition, std::function<void()> action)
     : m_condition(std::move(condition)), m_action(std::move(action)),
@@ -100,7 +84,8 @@ void ExamineFixture::Associate(const char* extension, const std::string& program
 {
     const std::string progId = std::string("KsTest") + extension;
     SetDefault(HKEY_CLASSES_ROOT, extension, progId);
-    SetDefault(HKEY_CLASSES_ROOT, progId + "\\shell\\open\\command", program + " %1");
+    const std::string quoted = program.find(' ') == std::string::npos ? program : "\"" + program + "\"";
+    SetDefault(HKEY_CLASSES_ROOT, progId + "\\shell\\open\\command", quoted + " %1");
 }
 
 void ExamineFixture::SetWordPadPath(const std::string& path)
@@ -135,52 +120,6 @@ std::vector<std::string> ExamineFixture::BoxTexts() const
     for (const Shown& box : m_ui.Boxes())
         texts.push_back(box.text);
     return texts;
-}
-
-std::string UnixPath(const std::string& windowsPath)
-{
-    using Convert = char*(CDECL*)(const wchar_t*);
-    auto convert = reinterpret_cast<Convert>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!convert)
-        return {};
-    wchar_t wide[MAX_PATH]{};
-    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-    char* unix = convert(wide);
-    if (!unix)
-        return {};
-    std::string result = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
-std::string RunUnix(const std::string& shellCommand)
-{
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::string out = std::string(temp) + "ks_unix_" + std::to_string(GetCurrentProcessId()) + ".out";
-    const std::string unixOut = UnixPath(out);
-    DeleteFileA(out.c_str());
-    // Wine gives no handle to wait on for a Unix process: the shell marks the end of its output instead.
-    constexpr char kDone[] = "@@done@@";
-    const std::string command = "Z:\\bin\\sh -c \"(" + shellCommand + ") > '" + unixOut + "' 2>&1; echo " + kDone +
-                                " >> '" + unixOut + "'\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string line = command;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return "(could not start the shell)";
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    std::string text;
-    for (int i = 0; i < 1000 && text.find(kDone) == std::string::npos; ++i) {
-        Sleep(10);
-        text = ReadFileText(out);
-    }
-    DeleteFileA(out.c_str());
-    const std::size_t done = text.find(kDone);
-    return done == std::string::npos ? "(the shell did not finish)" : text.substr(0, done);
 }
 
 }  // namespace ks_test

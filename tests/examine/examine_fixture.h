@@ -10,6 +10,8 @@
 
 #include "app/ks_app.h"
 #include "tests/download/download_fixture.h"
+#include "tests/support/test_files.h"
+#include "tests/support/unix_shell.h"
 
 namespace ks_test {
 
@@ -24,23 +26,7 @@ inline std::string UnpackScript(const std::vector<std::string>& files, bool wait
     return script;
 }
 
-inline std::string ReadFileText(const std::string& path)
-{
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
 
-// The plain files of a directory, sorted (names beginning with "." included).
-std::vector<std::string> FilesIn(const std::string& dir);
 
 // Runs action once, from the message loop that is running when condition first holds (checked every 20 ms).
 // The examine run's wait dispatches messages, so the action runs while the examined program is up.
@@ -80,9 +66,5 @@ protected:
     std::string m_log;
 };
 
-// Runs a Unix command line through the shell (Wine starts Unix programs given by their Z: path); its output.
-std::string RunUnix(const std::string& shellCommand);
-// The Unix path of a Windows path, or empty.
-std::string UnixPath(const std::string& windowsPath);
 
 }  // namespace ks_test

@@ -179,4 +179,43 @@ TEST_F(ExamineRecord, AWindowCloseDuringTheRunClosesOnlyOnceTheRunIsOver)
     EXPECT_EQ(m_app->RecordOpen, 0);
 }
 
+TEST_F(ExamineRecord, ACloseWhileTheRunIsEndingWaitsForItAndStillAsksAboutTheEdits)
+{
+    ks_test::PutFile(m_dir, "STORED.KSTX", ks_test::UnpackScript({"PART.TXT"}, false));
+    struct Case {
+        const char* what;
+        int button;           // pressed while the run offers what the program left
+        const char* title;    // the record's title afterwards
+        std::size_t questions;
+    } cases[] = {{"OK, the edit saved", IDOK, "Edited", 1}, {"Cancel, the edit dropped", IDCANCEL, "", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui.Clear();
+        const std::int32_t n = AddRecord("STORED.KSTX");
+        ks::TDialog& d = Open(n);
+        HWND dialog = d.GetHandle();
+        bool stayed = false;
+        m_ui.AnswerBox(IDYES);
+        m_ui.AnswerOpenFile([&](OPENFILENAMEA&, DWORD& error) {
+            SetDlgItemTextA(d.GetHandle(), IDC_RECORD_TITLE, "Edited");
+            SendDlgItemMessageA(d.GetHandle(), IDC_RECORD_TITLE, EM_SETMODIFY, TRUE, 0);
+            Click(d, c.button);
+            // The window (and the object the run returns to) outlives the run.
+            stayed = IsWindow(dialog) && IsOpen();
+            error = 0;
+            return false;
+        });
+        Click(d, IDC_RECORD_EXAMINE);
+        EXPECT_TRUE(stayed);
+        EXPECT_TRUE(ks_test::PumpUntil([&] { return !IsOpen(); }, 2000));
+        EXPECT_EQ(m_ui.Boxes().size(), c.questions);
+        const FileRecord saved = m_client->RecordBuffer;
+        m_client->RecordBuffer.RecordNumber = n;
+        ASSERT_EQ(m_client->SendEngineCommand(ENG_READ, 0), 0);
+        EXPECT_STREQ(m_client->RecordBuffer.Title, c.title);
+        m_client->RecordBuffer = saved;
+        EXPECT_EQ(m_app->RecordOpen, 0);
+    }
+}
+
 }  // namespace

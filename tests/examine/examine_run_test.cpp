@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "download/ks_child.h"
 #include "download/ks_manage.h"
 #include "examine/examine.h"
+#include "examine/launch_text.h"
 #include "framework/bor_controls.h"
 #include "framework/mdi.h"
 #include "resources/resource_ids.h"
@@ -132,18 +134,44 @@ TEST_F(ExamineRun, NotepadTakes64000BytesAndLargerFilesAreOfferedToWordPad)
             EXPECT_EQ(Started(), std::vector<std::string>{c.command});
         EXPECT_EQ(m_app->ExamineProcess, nullptr);
     }
+    // An App Paths value of the expanding kind, quoted as installers write it: expanded, quotes taken off.
+    m_ui.Clear();
+    DeleteFileA(m_log.c_str());
+    SetEnvironmentVariableA("KS_TEST_WORDPAD_DIR", Programs().c_str());
+    const std::string expanding = "\"%KS_TEST_WORDPAD_DIR%\\WORDPAD.EXE\"";
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WORDPAD.EXE", nullptr,
+                    REG_EXPAND_SZ, expanding.c_str(), static_cast<DWORD>(expanding.size() + 1));
+    m_ui.AnswerBox(IDYES);
+    EXPECT_TRUE(LaunchAssociated(nullptr, dir.c_str(), "big.txt", true));
+    SetEnvironmentVariableA("KS_TEST_WORDPAD_DIR", nullptr);
+    EXPECT_EQ(Started(), std::vector<std::string>{wordpad + " \"" + dir + "\\big.txt\""});
 }
 
-TEST_F(ExamineRun, OnlyWinZipAndWordPadGetTheFilePathInQuotes)
+TEST_F(ExamineRun, EveryPathWithBlanksIsQuotedAndWinZipAndWordPadAlwaysGetTheFileInQuotes)
 {
     const std::string dir = MakeDir("with space");
     ks_test::PutFile(dir, "a b.zip", "zip");
     ks_test::PutFile(dir, "a b.kstx", "not a script");
+    // A program whose own path has a blank, and a stray program where an unquoted path would be cut.
+    const std::string spaced = MakeDir("program files");
+    ASSERT_TRUE(CopyFileA((ks_test::BinDir() + "\\unpacker.exe").c_str(), (spaced + "\\un pack.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ks_test::BinDir() + "\\unpacker.exe").c_str(), (m_scratch + "\\program.exe").c_str(), FALSE));
+    Associate(".ksqq", spaced + "\\un pack.exe");
+    ks_test::PutFile(dir, "c.ksqq", "not a script");
     EXPECT_TRUE(LaunchAssociated(nullptr, dir.c_str(), "a b.zip", true));
     EXPECT_TRUE(LaunchAssociated(nullptr, dir.c_str(), "a b.kstx", true));
+    const std::string who = m_scratch + "\\who.log";
+    SetEnvironmentVariableA("KS_UNPACKER_WHO", who.c_str());
+    EXPECT_TRUE(LaunchAssociated(nullptr, dir.c_str(), "c.ksqq", true));
+    SetEnvironmentVariableA("KS_UNPACKER_WHO", nullptr);
+    // The program named ran, not the stray one its unquoted path would have started.
+    std::string ran = ks_test::ReadFileText(who);
+    std::erase(ran, '\r');
+    EXPECT_EQ(Upper(ran), Upper(spaced + "\\un pack.exe\n"));
     EXPECT_EQ(Started(), (std::vector<std::string>{Upper(Programs() + "\\WINZIP32.EXE") + " \"" + dir + "\\a b.zip\"",
-                                                   Upper(ks_test::BinDir() + "\\unpacker.exe") + " " + dir +
-                                                       "\\a b.kstx"}));
+                                                   Upper(ks_test::BinDir() + "\\unpacker.exe") + " \"" + dir +
+                                                       "\\a b.kstx\"",
+                                                   "\"" + Upper(spaced + "\\un pack.exe") + "\" \"" + dir + "\\c.ksqq\""}));
     // No association: nothing starts and nothing is said.
     ks_test::PutFile(dir, "plain.qqq", "x");
     EXPECT_FALSE(LaunchAssociated(nullptr, dir.c_str(), "plain.qqq", true));
@@ -264,6 +292,40 @@ TEST_F(ExamineRun, TheWaitForTheProgramLeavesTheProcessorFree)
     EXPECT_EQ(OpenFiles().size(), 1u);
 }
 
+TEST_F(ExamineRun, ExamineTakesTheFileALineStandsForEvenWhenItIsListedByItsShortName)
+{
+    const std::wstring wide = std::wstring(m_area.begin(), m_area.end()) + L"\\\x65E5\x672C\x8A9E.qqq";
+    ASSERT_TRUE(ks_test::PutWideFile(wide, "ten bytes!"));
+    ks_test::PutFile(m_area, "a plain one.qqq", "plain");
+    wchar_t shortPath[MAX_PATH]{};
+    ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);
+    const std::wstring shortWide = std::wstring(shortPath).substr(std::wstring(shortPath).rfind(L'\\') + 1);
+    const std::string shortName(shortWide.begin(), shortWide.end());
+    struct Case {
+        std::string line;  // the line selected, by the name it begins with
+        std::string copy;  // the name the examined copy has in KS_TEMP
+        std::string contents;
+    } cases[] = {{shortName, shortName, "ten bytes!"}, {"a plain one.qqq", "a plain one.qqq", "plain"}};
+    KsManage* m = Open();
+    ASSERT_NE(m, nullptr);
+    HWND list = m->GetItem(IDC_DOWNLOAD_FILES);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        m_ui.Clear();
+        const LRESULT index =
+            SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(c.line.c_str()));
+        ASSERT_NE(index, LB_ERR);
+        Select(*m, static_cast<int>(index));
+        ks_test::Click(*m, IDC_DOWNLOAD_EXAMINE);
+        // No program takes the type: the copy in KS_TEMP goes to the viewer.
+        EXPECT_TRUE(m_ui.Boxes().empty());
+        ASSERT_EQ(Starts().size(), 1u);
+        EXPECT_EQ(Starts()[0].text, ks_test::BinDir() + "\\ksview.exe " + examine::QuotedIfSpaced(Scratch() + "\\" + c.copy));
+        EXPECT_EQ(ks_test::ReadFileText(Scratch() + "\\" + c.copy), c.contents);
+    }
+    DeleteFileW(wide.c_str());
+}
+
 TEST_F(ExamineRun, AFileNoProgramTakesGoesToTheViewerAndLeavesNoRunBehind)
 {
     ks_test::PutFile(m_area, "plain.qqq", "plain words");
@@ -284,6 +346,31 @@ TEST_F(ExamineRun, AFileNoProgramTakesGoesToTheViewerAndLeavesNoRunBehind)
     EXPECT_TRUE(OpenFiles().empty());
     // The viewer is given the copy, which stays for it.
     EXPECT_EQ(ks_test::FilesIn(Scratch()), std::vector<std::string>{"plain.qqq"});
+}
+
+TEST_F(ExamineRun, AViewerThatCannotStartIsSaidSoAndLeavesNoRunBehind)
+{
+    ks_test::PutFile(m_area, "plain.qqq", "plain words");
+    // A program folder without the viewer, as a copy that lacks it would be.
+    const std::string bare = MakeDir("no viewer here");
+    const std::string programDir = m_app->ProgramDir;
+    m_ui.StartProgramsForReal(true);
+    KsManage* m = Open();
+    ASSERT_NE(m, nullptr);
+    Select(*m, 0);
+    lstrcpyA(m_app->ProgramDir, bare.c_str());
+    // Examine needs KS_TEMP in the program folder.
+    CreateDirectoryA((bare + "\\KS_TEMP").c_str(), nullptr);
+    ks_test::Click(*m, IDC_DOWNLOAD_EXAMINE);
+    lstrcpyA(m_app->ProgramDir, programDir.c_str());
+
+    const auto boxes = m_ui.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Sorry, Could not start the viewer " + bare + "\\ksview.exe to show plain.qqq.");
+    EXPECT_EQ(boxes[0].caption, "Viewer Error");
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes[0].owner, m->GetHandle());
+    EXPECT_EQ(m_app->Examining, 0);
 }
 
 TEST_F(ExamineRun, TheViewerShowsTextAndHexFromAFolderWithSpaces)
@@ -367,11 +454,86 @@ TEST_F(ExamineRun, EmptyingScratchRemovesProtectedFilesKeepsDotNamesAndNeverFoll
     // Wine cannot remove a link to a directory without looking inside: there it stays; Windows removes it.
     ks_test::RunUnix("rm -f '" + ks_test::UnixPath(s) + "/dirlink' '" + ks_test::UnixPath(s) + "/filelink.txt'");
 
-    // Without KS_TEMP nothing is touched and the user is told.
+    // Without KS_TEMP (removed since the start) it is made again, and the next run can use it.
     ks_test::RemoveTree(s);
-    EXPECT_FALSE(EmptyScratch(nullptr));
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Sorry, Could not change to KS_TEMP directory."});
+    EXPECT_TRUE(EmptyScratch(nullptr));
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    EXPECT_NE(GetFileAttributesA(s.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ks_test::CurrentDirectory(), before);
+}
+
+TEST_F(ExamineRun, AMissingKsTempIsMadeAgainForTheRunAndOneThatIsALinkIsNeverEmptied)
+{
+    ks_test::PutFile(m_area, "unpacks.kstx", ks_test::UnpackScript({"OUT.TXT"}, false));
+    const std::string outside = MakeDir("elsewhere");
+    ks_test::PutFile(outside, "precious.txt", "keep me");
+    struct Case {
+        const char* what;
+        bool link;
+    } cases[] = {{"KS_TEMP removed", false}, {"KS_TEMP a link to another folder", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui.Clear();
+        DeleteFileA(m_log.c_str());
+        // A run leaves the process in KS_TEMP, which could not be removed then.
+        SetCurrentDirectoryA(ks_test::BinDir().c_str());
+        ks_test::RemoveTree(Scratch());
+        ASSERT_EQ(GetFileAttributesA(Scratch().c_str()), INVALID_FILE_ATTRIBUTES);
+        if (c.link) {
+            const std::string made = ks_test::RunUnix("ln -sfn '" + ks_test::UnixPath(outside) + "' '" +
+                                                      ks_test::UnixPath(ks_test::BinDir()) + "/KS_TEMP'");
+            ASSERT_TRUE(made.empty()) << made;
+        }
+        KsManage* m = Open();
+        ASSERT_NE(m, nullptr);
+        Select(*m, 0);
+        ks_test::Click(*m, IDC_DOWNLOAD_EXAMINE);
+        if (c.link) {
+            EXPECT_EQ(BoxTexts(),
+                      std::vector<std::string>{"Sorry, the current working directory does not match the KS_TEMP directory."});
+            EXPECT_TRUE(Started().empty());
+            EXPECT_EQ(ks_test::FilesIn(outside), std::vector<std::string>{"precious.txt"});
+            ks_test::RunUnix("rm -f '" + ks_test::UnixPath(ks_test::BinDir()) + "/KS_TEMP'");
+        } else {
+            EXPECT_TRUE(m_ui.Boxes().empty());
+            EXPECT_EQ(Started().size(), 1u);
+            EXPECT_EQ(ks_test::FilesIn(Scratch()), std::vector<std::string>{"OUT.TXT"});
+        }
+        CloseChild();
+    }
+    CreateDirectoryA(Scratch().c_str(), nullptr);
+}
+
+TEST_F(ExamineRun, ACloseWhileTheRunIsEndingClosesTheWindowOnlyOnceTheRunIsOver)
+{
+    ks_test::PutFile(m_area, "unpacks.kstx", ks_test::UnpackScript({"OUT.TXT"}, false));
+    struct Case {
+        const char* what;
+        std::function<void(KsManage&)> close;
+    } cases[] = {
+        {"the window's close", [this](KsManage&) { CloseChild(); }},
+        {"Escape", [](KsManage& m) { ks_test::Click(m, IDCANCEL); }},
+        {"the Close button", [](KsManage& m) { ks_test::Click(m, IDOK); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui.Clear();
+        KsManage* m = Open();
+        ASSERT_NE(m, nullptr);
+        Select(*m, 0);
+        // The program has ended and the run offers what it left: the user closes the Download Interface now.
+        bool stayed = false;
+        m_ui.AnswerOpenFile([&](OPENFILENAMEA&, DWORD& error) {
+            c.close(*m);
+            stayed = ChildOpen();
+            error = 0;
+            return false;
+        });
+        ks_test::Click(*m, IDC_DOWNLOAD_EXAMINE);
+        EXPECT_TRUE(stayed);
+        EXPECT_TRUE(ks_test::PumpUntil([&] { return !ChildOpen(); }, 2000));
+        EXPECT_TRUE(m_ui.Boxes().empty());
+    }
 }
 
 }  // namespace

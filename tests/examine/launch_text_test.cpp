@@ -27,21 +27,29 @@ TEST(ExamineText, NotepadTakesFilesUpTo64000Bytes)
         EXPECT_EQ(TooLargeForNotepad(c.program, c.size), c.tooLarge) << c.program << " " << c.size;
 }
 
-TEST(ExamineText, OnlyWinZipAndWordPadGetTheFilePathInQuotes)
+TEST(ExamineText, PathsWithBlanksAreQuotedAndWinZipAndWordPadAlwaysGetTheFileInQuotes)
 {
     struct Case {
         const char* program;
         const char* directory;
+        const char* name;
         const char* expected;
     } cases[] = {
-        {"C:\\WINZIP\\WINZIP32.EXE", "C:\\KS\\KS_TEMP", "C:\\WINZIP\\WINZIP32.EXE \"C:\\KS\\KS_TEMP\\A B.ZIP\""},
-        {"C:\\Program Files\\Accessories\\wordpad.exe", "C:\\KS\\KS_TEMP",
-         "C:\\Program Files\\Accessories\\wordpad.exe \"C:\\KS\\KS_TEMP\\A B.ZIP\""},
-        // Any other program: "program directory\name" as it stands, spaces and all.
-        {"C:\\WINDOWS\\NOTEPAD.EXE", "C:\\MY KS\\KS_TEMP", "C:\\WINDOWS\\NOTEPAD.EXE C:\\MY KS\\KS_TEMP\\A B.ZIP"},
+        {"C:\\WINZIP\\WINZIP32.EXE", "C:\\KS\\KS_TEMP", "AB.ZIP", "C:\\WINZIP\\WINZIP32.EXE \"C:\\KS\\KS_TEMP\\AB.ZIP\""},
+        {"C:\\Program Files\\Accessories\\wordpad.exe", "C:\\KS\\KS_TEMP", "A B.ZIP",
+         "\"C:\\Program Files\\Accessories\\wordpad.exe\" \"C:\\KS\\KS_TEMP\\A B.ZIP\""},
+        // Any other program: "program directory\name" as it stands while neither holds a blank.
+        {"C:\\WINDOWS\\NOTEPAD.EXE", "C:\\KS\\KS_TEMP", "AB.TXT", "C:\\WINDOWS\\NOTEPAD.EXE C:\\KS\\KS_TEMP\\AB.TXT"},
+        // A blank in the file's path (a user name with a blank in the program folder) or in the program's.
+        {"C:\\WINDOWS\\NOTEPAD.EXE", "C:\\MY KS\\KS_TEMP", "A B.ZIP", "C:\\WINDOWS\\NOTEPAD.EXE \"C:\\MY KS\\KS_TEMP\\A B.ZIP\""},
+        {"C:\\Program Files\\Unpack\\unpack.exe", "C:\\KS\\KS_TEMP", "SETUP.EXE",
+         "\"C:\\Program Files\\Unpack\\unpack.exe\" C:\\KS\\KS_TEMP\\SETUP.EXE"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(AssociatedCommandLine(c.program, c.directory, "A B.ZIP"), c.expected) << c.program;
+        EXPECT_EQ(AssociatedCommandLine(c.program, c.directory, c.name), c.expected) << c.program;
+    EXPECT_EQ(ExplorerCommandLine("C:\\Users\\Jo Smith\\Start Menu\\Tools"),
+              "explorer \"C:\\Users\\Jo Smith\\Start Menu\\Tools\"");
+    EXPECT_EQ(ExplorerCommandLine("C:\\WINDOWS\\DESKTOP"), "explorer C:\\WINDOWS\\DESKTOP");
 }
 
 TEST(ExamineText, TheViewerGetsPathsWithBlanksQuotedAndOthersAsDocumented)

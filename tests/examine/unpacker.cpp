@@ -1,5 +1,6 @@
 // unpacker.exe: a test stand-in for the programs examining starts. Started on a file, it appends its command
-// line and current directory to the log named by KS_UNPACKER_LOG, then:
+// line and current directory to the log named by KS_UNPACKER_LOG (and its own program file's path to the one
+// named by KS_UNPACKER_WHO, so that a test sees which copy ran), then:
 //   - a file beginning "KSUNPACK" is a script: "file NAME TEXT" writes NAME holding TEXT into the current
 //     directory; "wait" keeps running until its window "Test Unpacker" is closed; "exit N" ends with code N;
 //   - an executable (it may be started on a copy of itself) unpacks README.TXT and PROGRAM.DAT;
@@ -41,6 +42,10 @@ void Log()
     char dir[MAX_PATH]{};
     GetCurrentDirectoryA(sizeof dir, dir);
     std::ofstream(log, std::ios::app) << GetCommandLineA() << "\n" << dir << "\n";
+    char who[MAX_PATH]{};
+    char self[MAX_PATH]{};
+    if (GetEnvironmentVariableA("KS_UNPACKER_WHO", who, sizeof who) && GetModuleFileNameA(nullptr, self, sizeof self))
+        std::ofstream(who, std::ios::app) << self << "\n";
 }
 
 void Put(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }

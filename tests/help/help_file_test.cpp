@@ -77,6 +77,8 @@ TEST_F(ShippedHelp, EveryHelpButtonFindsItsTopic)
         {HELP_CTX_INSTALL_FILES, "Install File(s)"},
         {HELP_CTX_DISCLAIMER, "Disclaimer and Agreement"},
         {HELP_CTX_CATALOGUE_CHECK, "Catalogue Check"},
+        {HELP_CTX_STORE_ALL, "Store All Waiting Files"},
+        {HELP_CTX_EXPORT, "Export Catalogue"},
     };
     EXPECT_EQ(file.Title(), "Kestrum32 Help");
     EXPECT_EQ(file.Contents().title, "Contents");
@@ -103,7 +105,7 @@ TEST_F(ShippedHelp, ContentsListsEveryTopicAndTopicsRenderForTheEditControl)
                 EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << topic.title << " at " << i;
             }
         EXPECT_EQ(text.find('{'), std::string::npos) << topic.title;
-        EXPECT_TRUE(RtfGroupsBalanced(file.RenderRtf(topic, "", 8))) << topic.title;
+        EXPECT_TRUE(RtfGroupsBalanced(file.RenderRtf(topic, "", 16))) << topic.title;
     }
 }
 
@@ -178,7 +180,7 @@ TEST(HelpFormat, RichTextEscapesTheTextAndFormatsEachBlock)
 {
     HelpFile file = MustParse("@kshelp 1 T\n@contents C\n@topic 9 A {b} \\ c\xe9\n"
                               "Para {{x} \xe9.\n- one\n- two\n## Head\nEnd.\n");
-    const std::string rtf = file.RenderRtf(*file.Find(9), "Note {x}", 8);
+    const std::string rtf = file.RenderRtf(*file.Find(9), "Note {x}", 16);
     EXPECT_EQ(rtf,
         "{\\rtf1\\ansi\\fs16\n"
         "\\pard\\li120\\ri120\\sb60\\sa160\\i Note \\{x\\}\\i0\\par\n"
@@ -191,7 +193,7 @@ TEST(HelpFormat, RichTextEscapesTheTextAndFormatsEachBlock)
         "}");
     EXPECT_TRUE(RtfGroupsBalanced(rtf));
     // Without a note the topic starts with its title.
-    EXPECT_TRUE(file.RenderRtf(file.Contents(), "", 10)
+    EXPECT_TRUE(file.RenderRtf(file.Contents(), "", 20)
                     .starts_with("{\\rtf1\\ansi\\fs20\n\\pard\\li120\\ri120\\sb60\\sa160\\b\\fs26 C"));
 }
 
@@ -321,7 +323,7 @@ TEST(HelpRobustness, MutatedFilesParseConsistently)
         for (const HelpTopic& topic : file.Topics()) {
             EXPECT_EQ(file.Find(topic.context), &topic) << "numbers are unique, round " << round;
             EXPECT_FALSE(file.Render(topic).empty());
-            EXPECT_TRUE(RtfGroupsBalanced(file.RenderRtf(topic, "", 8))) << "round " << round;
+            EXPECT_TRUE(RtfGroupsBalanced(file.RenderRtf(topic, "", 16))) << "round " << round;
         }
         EXPECT_FALSE(file.Render(file.Contents()).empty());
     }

@@ -101,13 +101,36 @@ TEST_F(HelpViewerTest, ContextOpensItsTopicCentredOverTheOwner)
     EXPECT_TRUE(ks::HelpViewerOpen());
 }
 
+TEST_F(HelpViewerTest, TheTopicTextIsAsTallAsTheListsText)
+{
+    // A rich edit cuts a size's fraction of a pixel off: a size rounded down to whole points came out a pixel
+    // smaller than the font, where the face spaces letters unevenly ("Kes trum32").
+    ASSERT_TRUE(ks::ShowHelp(nullptr, kHelp, HELP_CONTEXT, 215));
+    HWND viewer = ks::HelpViewerWindow();
+    LOGFONTA listFont{};
+    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(TopicList(viewer), WM_GETFONT, 0, 0)), sizeof listFont, &listFont);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    HWND text = TopicText(viewer);
+    const std::string shown = ShownText(viewer);
+    // A word of the body, past the title.
+    const LRESULT at = static_cast<LRESULT>(shown.find("together"));
+    ASSERT_GT(at, 0);
+    SendMessageA(text, EM_SETSEL, at, at + 8);
+    CHARFORMAT2A format{};
+    format.cbSize = sizeof format;
+    SendMessageA(text, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.yHeight * dpi / 1440, std::abs(listFont.lfHeight)) << format.yHeight << " twips";
+}
+
 TEST_F(HelpViewerTest, IndexShowsTheContentsListingEveryTopic)
 {
     ASSERT_TRUE(ks::ShowHelp(nullptr, kHelp, HELP_INDEX, 0));
     HWND viewer = ks::HelpViewerWindow();
     EXPECT_EQ(TextOf(viewer), "Kestrum32 Help - Contents");
     EXPECT_EQ(SelectedTopic(viewer), "Contents");
-    EXPECT_EQ(SendMessageA(TopicList(viewer), LB_GETCOUNT, 0, 0), 15);
+    EXPECT_EQ(SendMessageA(TopicList(viewer), LB_GETCOUNT, 0, 0), 17);
     // The listing is a bulleted list, a bullet and a tab before each title, and closes the topic.
     const std::string text = ShownText(viewer);
     for (const char* title : {"\tDownload Interface\n", "\tSetting Up\n"})

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The installer as a user meets it: silent install, the Start Menu shortcut started, a reinstall over a catalogue,
-# a silent uninstall that keeps the catalogue, and the default folder. Runs in the prefix of tools/run-tests.sh.
+# The installer as a user meets it: silent install, the Start Menu shortcuts started (the program, which then
+# examines a file no program is registered for in its installed viewer, and the help), a reinstall over a
+# catalogue, a silent uninstall that keeps the catalogue, and the default folder. Runs in the prefix of
+# tools/run-tests.sh.
 #   installer_test.sh SETUP_EXE BIN_DIR
 set -uo pipefail
 : "${WINEPREFIX:?run through make test (tools/run-tests.sh), which prepares the prefix}"
@@ -42,6 +44,17 @@ reg_absent() { ! wine reg query "$1" >/dev/null; }
 # Through cmd, as a user types it: "/D=" takes the rest of the command line unquoted, spaces and all, which
 # Wine's own argument quoting would break.
 run_setup() { wine cmd /c "$(winepath_w "$setup") $*"; }
+# Runs one check of installed_copy_test.exe on the installed folder; its failures go to the output.
+installed_copy() {
+  local log; log=$(mktemp)
+  KS_INSTALLED_DIR="$custom_w" KS_AREA="$area_w" "$WINE64" "$bin/installed_copy_test.exe" \
+    --gtest_filter="InstalledCopy.$1" >"$log" 2>&1
+  local rc=$?
+  grep -q "\[  PASSED  \] 1 test" "$log" || rc=1
+  [ $rc -eq 0 ] || grep -E "Failure|Expected|Which is|Value of|Actual|SKIPPED" "$log" | head -10
+  rm -f "$log"
+  return $rc
+}
 lnk_field() { lnkinfo "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^[[:space:]]*$2[[:space:]]*: //p" | head -1; }
 
 # Pinned answers so that no first-run box waits for a user when the installed program starts.
@@ -55,9 +68,11 @@ start_menu=$(unix_path "$start_menu_w")
 local_app_data=$(unix_path "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
 custom_w='C:\ks installer test\Kestrum 32'
 custom=$(unix_path "$custom_w")
-rm -rf "$(dirname "$custom")" "$start_menu"
+area_w='C:\ks installer test area'
+area=$(unix_path "$area_w")
+rm -rf "$(dirname "$custom")" "$start_menu" "$area"
 
-program_files=(kestrm32.exe kscf.dll kspdx.exe KSHELP32.HLP uninstall.exe)
+program_files=(kestrm32.exe kscf.dll kspdx.exe ksview.exe kshelpvw.exe KSHELP32.HLP uninstall.exe)
 
 echo "== a silent install into a folder of the user's choice =="
 run_setup /S "/D=$custom_w"; rc=$?
@@ -84,8 +99,15 @@ expect_eq "${workdir_w,,}" "${custom_w,,}" "program shortcut's Start in director
 help_lnk="$start_menu/Kestrum32 Help.lnk"
 expect_file "$help_lnk"
 help_target=$(lnk_field "$help_lnk" "Local path")
-[[ "${help_target,,}" == *\\notepad.exe ]] || fail "help shortcut opens '$help_target', not Notepad"
-expect_eq "$(lnk_field "$help_lnk" "Command line arguments")" "\"$custom_w\\KSHELP32.HLP\"" "help shortcut's file"
+expect_eq "${help_target,,}" "${custom_w,,}\\kshelpvw.exe" "help shortcut target"
+
+echo "== the help, started from its shortcut, in the program's own help viewer =="
+help_exe=$(unix_path "$help_target")
+[ -f "$help_exe" ] || fail "the help shortcut does not lead to the help viewer"
+"$WINE64" "$help_exe" >/dev/null 2>&1 &
+help_viewer=$!
+installed_copy TheHelpShortcutShowsTheContentsInTheHelpViewer || fail "the help viewer did not show the help"
+eventually 10 eval '! kill -0 "$help_viewer" 2>/dev/null' || fail "the help viewer did not end when its window closed"
 
 echo "== the installed program, started from its shortcut =="
 target=$(unix_path "$target_w")
@@ -110,6 +132,20 @@ if ! eventually 30 closed; then
   fail "the program and its engine did not end when asked to close"
   wine taskkill /F /IM kestrm32.exe >/dev/null; wine taskkill /F /IM kspdx.exe >/dev/null
 fi
+
+echo "== the installed program examines a file no program is registered for in its installed viewer =="
+mkdir -p "$area"
+printf 'words of a file no program is registered for' >"$area/notes.qqq"
+if ! installed_copy ExamineShowsAFileNoProgramTakesInTheInstalledViewer; then
+  fail "examine in the installed copy"
+  # A program left with a box open would keep the steps below from replacing its files.
+  wine taskkill /F /IM kestrm32.exe >/dev/null; wine taskkill /F /IM kspdx.exe >/dev/null; wine taskkill /F /IM ksview.exe >/dev/null
+fi
+# The examined copy stays in KS_TEMP until the next examine empties it; the uninstall below expects the
+# scratch directory as the program leaves it after that.
+rm -rf "$area" "$custom/KS_TEMP/notes.qqq"
+wine reg delete "$settings_key" /f >/dev/null
+wine reg add "$settings_key\\Initialisation" /v Setup /d OK /f >/dev/null
 
 echo "== a reinstall over the catalogue =="
 mkdir -p "$custom/KS_STORE"

@@ -15,6 +15,7 @@
 #include "records/rec_child.h"
 #include "resources/resource_ids.h"
 #include "tests/download/download_fixture.h"
+#include "tests/support/unix_shell.h"
 
 namespace {
 
@@ -631,6 +632,94 @@ TEST_F(RecordInterface, RelinkRefusesAnotherRecordsNameAndToTheSameFileAsksNothi
     EXPECT_TRUE(Exists(file));
     EXPECT_STREQ(Stored(n).FileName, "MINE.TXT");
     EXPECT_EQ(Lower(Stored(n).Location), Lower(m_dir));
+}
+
+TEST_F(RecordInterface, RelinkToTheSameFileByAnotherSpellingAsksNothingAndDeletesNothing)
+{
+    const std::string folder = MakeDir("files\\Long Folder Name");
+    const std::string file = ks_test::PutFile(folder, "MINE.TXT", "mine");
+    const std::int32_t n = AddRecord("MINE.TXT", folder);
+    ks::TDialog& d = Open(n);
+    char shortPath[MAX_PATH]{};
+    GetShortPathNameA(file.c_str(), shortPath, MAX_PATH);
+    ASSERT_NE(std::string(shortPath).find('~'), std::string::npos) << shortPath;
+    std::string zPath = "Z:" + ks_test::UnixPath(file);
+    for (char& c : zPath)
+        if (c == '/')
+            c = '\\';
+    for (const std::string& spelling : {Lower(file), std::string(shortPath), zPath}) {
+        SCOPED_TRACE(spelling);
+        m_ui.Clear();
+        m_ui.AnswerBox(IDYES);  // were the old file offered for deleting, it would go
+        m_ui.AnswerOpenFile([spelling](OPENFILENAMEA& ofn, DWORD&) {
+            lstrcpynA(ofn.lpstrFile, spelling.c_str(), ofn.nMaxFile);
+            return true;
+        });
+        Click(d, IDC_RECORD_RELINK);
+        EXPECT_TRUE(m_ui.Boxes().empty());
+        EXPECT_EQ(Contents(file), "mine");
+        EXPECT_EQ(std::string(Stored(n).Location), spelling.substr(0, spelling.rfind('\\')));
+    }
+}
+
+TEST_F(RecordInterface, ARecordWhoseNameLeadsToAFolderNeverHasTheFolderOfferedOrDeleted)
+{
+    MakeDir("files\\SUBDIR");
+    const std::string other = ks_test::PutFile(m_dir, "OTHER.TXT", "another file");
+    const std::string elsewhere = MakeDir("elsewhere");
+    int round = 0;
+    for (const char* name : {"", ".", "..", "SUBDIR"}) {
+        SCOPED_TRACE(std::string("FileName \"") + name + "\"");
+        const std::string chosenName = "CHOSEN" + std::to_string(++round) + ".TXT";
+        const std::string chosen = ks_test::PutFile(elsewhere, chosenName.c_str(), "chosen");
+        m_ui.Clear();
+        const std::int32_t n = AddRecord(name, m_dir);
+        ks::TDialog& d = Open(n);
+        // A folder is no file of the record's: shown as not found, and Delete Options offer no file to delete.
+        EXPECT_EQ(TextColour(d, IDC_RECORD_LOCATION), kRed);
+        bool fileBoxEnabled = true;
+        m_ui.OnDialog(IDD_DELETE_OPTIONS, [&](ks::TDialog& options) {
+            fileBoxEnabled = IsWindowEnabled(options.GetItem(IDC_DELETE_FILE));
+            Click(options, IDOK);
+        });
+        Click(d, IDC_RECORD_DELETE);
+        EXPECT_FALSE(fileBoxEnabled);
+        // With another file's name typed (not saved), the box is offered; what would be deleted is the record's
+        // own path, a folder: it is refused.
+        Type(d, IDC_RECORD_FILENAME, "OTHER.TXT");
+        m_ui.OnDialog(IDD_DELETE_OPTIONS, [&](ks::TDialog& options) {
+            SendMessageA(options.GetItem(IDC_DELETE_FILE), BM_SETCHECK, BST_CHECKED, 0);
+            Click(options, IDOK);
+        });
+        Click(d, IDC_RECORD_DELETE);
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Sorry, Could not delete the file from the drive."});
+        // Re-Link offers no deleting of the folder, and a folder is not linked to.
+        m_ui.Clear();
+        m_ui.AnswerBox(IDYES);
+        m_ui.AnswerOpenFile([this](OPENFILENAMEA& ofn, DWORD&) {
+            lstrcpynA(ofn.lpstrFile, (m_dir + "\\SUBDIR").c_str(), ofn.nMaxFile);
+            return true;
+        });
+        Click(d, IDC_RECORD_RELINK);
+        EXPECT_EQ(BoxTexts(),
+                  std::vector<std::string>{"This is not a file that a record can be linked to. Changes will NOT be processed."});
+        EXPECT_STREQ(Stored(n).FileName, name);
+        m_ui.Clear();
+        m_ui.AnswerOpenFile([&chosen](OPENFILENAMEA& ofn, DWORD&) {
+            lstrcpynA(ofn.lpstrFile, chosen.c_str(), ofn.nMaxFile);
+            return true;
+        });
+        Type(d, IDC_RECORD_FILENAME, name);
+        Click(d, IDC_RECORD_RELINK);
+        EXPECT_TRUE(m_ui.Boxes().empty());
+        EXPECT_STREQ(Stored(n).FileName, chosenName.c_str());
+        // Nothing of the folders went anywhere.
+        EXPECT_NE(GetFileAttributesA((m_dir + "\\SUBDIR").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(Contents(other), "another file");
+        EXPECT_EQ(Contents(chosen), "chosen");
+        SendMessageA(m_client->GetHandle(), WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_child->GetHandle()), 0);
+        Pump();
+    }
 }
 
 TEST_F(RecordInterface, DeleteFileOnlyKeepsTheWindowWithTheLocationRedThenRecordDeleteCloses)

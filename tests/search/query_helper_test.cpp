@@ -79,11 +79,14 @@ TEST_F(QueryHelper, NotChainListsFirstWithoutSecond)
 
 TEST_F(QueryHelper, AndChainGivesTwoBlocksAndAThirdLevelIsRefused)
 {
-    m_ui.OnDialog(IDD_QUERY, [](ks::TDialog& d) {
+    RECT firstPlace{}, secondPlace{};
+    m_ui.OnDialog(IDD_QUERY, [&](ks::TDialog& d) {
+        GetWindowRect(d.GetHandle(), &firstPlace);
         Fill(d, 2, "zip", true, true);
         Click(d, IDC_QUERY_AND);
     });
-    m_ui.OnDialog(IDD_QUERY, [](ks::TDialog& d) {
+    m_ui.OnDialog(IDD_QUERY, [&](ks::TDialog& d) {
+        GetWindowRect(d.GetHandle(), &secondPlace);
         Fill(d, 1, "beta", false);
         Click(d, IDC_QUERY_AND);  // refused: the second helper stays open
         Click(d, IDOK);
@@ -102,6 +105,10 @@ TEST_F(QueryHelper, AndChainGivesTwoBlocksAndAThirdLevelIsRefused)
     ASSERT_EQ(m_ui.Boxes().size(), 1u);
     EXPECT_EQ(m_ui.Boxes()[0].text, "You may only nest 2 Query Helpers in sequence.");
     EXPECT_EQ(m_ui.Boxes()[0].caption, "Error");
+    // The second helper is cascaded from the first, which shows its caption above it.
+    EXPECT_EQ(secondPlace.right - secondPlace.left, firstPlace.right - firstPlace.left);
+    EXPECT_EQ(secondPlace.left - firstPlace.left, secondPlace.top - firstPlace.top);
+    EXPECT_GE(secondPlace.top - firstPlace.top, GetSystemMetrics(SM_CYCAPTION));
 
     // Reopening shows the first condition; confirming it directly leaves one condition.
     std::string shown;

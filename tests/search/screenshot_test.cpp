@@ -48,6 +48,14 @@ TEST_F(Screenshot, DISABLED_ScreenshotProgressAndQueryHelper)
         d.SetItemText(IDC_QUERY_TEXT, "zip");
         ShowWindow(d.GetHandle(), SW_SHOW);  // the modal loop shows it only when idle
         ShowFor(2000);
+        // A second helper, chained with "And >>", cascaded from the first.
+        m_ui.OnDialog(IDD_QUERY, [this](ks::TDialog& second) {
+            second.SetItemText(IDC_QUERY_TEXT, "beta");
+            ShowWindow(second.GetHandle(), SW_SHOW);
+            ShowFor(2000);
+            ks_test::Click(second, IDCANCEL);
+        });
+        ks_test::Click(d, IDC_QUERY_AND);
         ks_test::Click(d, IDCANCEL);
     });
     Press(IDC_SEARCH_SET_QUERY);

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/mdi.h"
 #include "records/ks_abort.h"
+#include "records/walk.h"
 
 namespace {
 
@@ -353,6 +355,121 @@ TEST_F(SearchTest, RefreshRebuildsAChangedLineAndDropsADeletedOne)
     EXPECT_EQ(ks_test::LineNumberOf(Lines()[0]), changed);
     EXPECT_TRUE(BufferUntouched());
     EXPECT_TRUE(m_ui.Boxes().empty());
+}
+
+TEST_F(SearchTest, TheSelectionStaysOnItsRecordWhenARefreshMovesOrDropsALine)
+{
+    struct Case {
+        const char* what;
+        const char* changedTitle;  // the record changed (its line moves); null: it is deleted
+        bool selectedChanges;      // the selected record is the one changed
+        bool stillSelected;
+    } cases[] = {
+        {"the selected record's line moves down", "Zulu", true, true},
+        {"another record's line moves past the selected one", "Alpha", false, true},
+        {"the selected record is deleted", nullptr, true, false},
+    };
+    int day = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui.Clear();
+        // Each case's records have a day of their own, and the list shows only them.
+        const std::string date = "01/0" + std::to_string(++day) + "/96";
+        std::vector<std::int32_t> numbers;
+        for (const char* title : {"Bravo", "Charlie", "Delta"})
+            numbers.push_back(Add((std::string(title) + " " + c.what).c_str(), date.c_str()));
+        SetDates(date.c_str(), date.c_str());
+        Press(IDC_SEARCH_BETWEEN);
+        ASSERT_EQ(Lines().size(), 3u);
+        HWND list = m_search->GetItem(IDC_SEARCH_RESULTS);
+        // Charlie is selected; Bravo or Charlie is changed.
+        const std::int32_t selected = numbers[1];
+        const std::int32_t changed = c.selectedChanges ? numbers[1] : numbers[0];
+        SendMessageA(list, LB_SETSEL, FALSE, -1);
+        SendMessageA(list, LB_SETSEL, TRUE, 1);
+        m_client->RecordBuffer.RecordNumber = changed;
+        ASSERT_EQ(m_client->SendEngineCommand(ENG_OPEN, 0), 0);
+        if (c.changedTitle) {
+            SetFieldText(m_client->RecordBuffer.Title, std::string(c.changedTitle) + " " + c.what);
+            ASSERT_EQ(m_client->SendEngineCommand(ENG_UPDATE, 0), 0);
+        } else {
+            ASSERT_EQ(m_client->SendEngineCommand(ENG_DELETE, 0), 0);
+        }
+        ASSERT_EQ(m_client->SendEngineCommand(ENG_CLOSE, 0), 0);
+        SendMessageA(m_child->GetHandle(), WM_REFRESHRECORD, changed, 0);
+        CountPosted(m_client->GetHandle(), WM_OPENRECORD);
+        Press(IDC_SEARCH_DETAILS);
+        WPARAM opened = 0;
+        if (c.stillSelected) {
+            EXPECT_EQ(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 1);
+            EXPECT_EQ(CountPosted(m_client->GetHandle(), WM_OPENRECORD, &opened), 1);
+            EXPECT_EQ(opened, static_cast<WPARAM>(selected));
+            EXPECT_TRUE(m_ui.Boxes().empty());
+        } else {
+            EXPECT_EQ(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 0);
+            EXPECT_EQ(CountPosted(m_client->GetHandle(), WM_OPENRECORD), 0);
+            ASSERT_EQ(m_ui.Boxes().size(), 1u);
+            EXPECT_EQ(m_ui.Boxes()[0].text, "You must select a record to view.");
+        }
+        Press(IDC_SEARCH_CLEAR);
+    }
+}
+
+TEST_F(SearchTest, WhileAWalkRunsNoOtherWalkStartsFromAnyWindowOrCommand)
+{
+    for (const char* title : {"A", "B", "C", "D"})
+        Add(title);
+    auto* second = static_cast<SrchChild*>(
+        m_client->CreateChild(std::make_unique<SrchChild>(*m_client, "Search Interface - 1")));
+    ASSERT_NE(second, nullptr);
+    auto& frame = static_cast<ks::TDecoratedMDIFrame&>(*m_app->GetMainWindow());
+    HWND main = frame.GetHandle();
+    struct Command {
+        UINT id;
+        bool greyed;
+        bool refused;
+    };
+    const Command commands[] = {{CM_CONVERT, false, false}, {CM_CHECK_CATALOGUE, false, false}};
+    std::vector<Command> during(std::begin(commands), std::end(commands));
+    bool storedFilesEnabled = false, mayEnd = true;
+    std::size_t boxesBefore = 0, boxesAfter = 0, pickers = 0, windows = 0, secondLines = 99;
+    const DuringWalk probe([&] {
+        boxesBefore = m_ui.Boxes().size();
+        for (Command& c : during) {
+            c.greyed = !frame.IsCommandEnabled(c.id);
+            SendMessageA(main, WM_COMMAND, MAKEWPARAM(c.id, 0), 0);
+        }
+        ks_test::Click(*second->Search(), IDC_SEARCH_GO);
+        ks_test::Click(*second->Search(), IDC_SEARCH_BETWEEN);
+        boxesAfter = m_ui.Boxes().size();
+        storedFilesEnabled = frame.IsCommandEnabled(CM_STORED_FILES);
+        mayEnd = m_app->CanClose();
+        pickers = m_ui.Of(Shown::Kind::OpenFile).size();
+        windows = m_client->GetChildren().size();
+        secondLines = static_cast<std::size_t>(SendMessageA(second->Search()->GetItem(IDC_SEARCH_RESULTS), LB_GETCOUNT, 0, 0));
+    });
+    Press(IDC_SEARCH_GO);
+    ASSERT_EQ(probe.runs, 1);
+    for (const Command& c : during)
+        EXPECT_TRUE(c.greyed) << c.id;
+    EXPECT_TRUE(storedFilesEnabled);
+    EXPECT_FALSE(mayEnd);
+    // Every command was refused with the same box: no picker, no new window, no second list.
+    EXPECT_EQ(boxesAfter - boxesBefore, 4u);
+    for (std::size_t i = boxesBefore; i < boxesAfter; ++i) {
+        EXPECT_EQ(m_ui.Boxes()[i].text, WalkMark::kRefusedText);
+        EXPECT_EQ(m_ui.Boxes()[i].caption, "Warning");
+    }
+    EXPECT_EQ(pickers, 0u);
+    EXPECT_EQ(windows, 2u);
+    EXPECT_EQ(secondLines, 0u);
+    // The walk itself was not disturbed: every record listed; afterwards the commands are there again.
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"A", "B", "C", "D"}));
+    EXPECT_TRUE(frame.IsCommandEnabled(CM_CONVERT));
+    EXPECT_TRUE(frame.IsCommandEnabled(CM_CHECK_CATALOGUE));
+    EXPECT_EQ(m_app->Walking, 0);
+    ks_test::Click(*second->Search(), IDC_SEARCH_GO);
+    EXPECT_EQ(SendMessageA(second->Search()->GetItem(IDC_SEARCH_RESULTS), LB_GETCOUNT, 0, 0), 4);
 }
 
 TEST_F(SearchTest, ClearResetsListQueryAndDatesAndHelpOpensItsPage)

@@ -21,6 +21,8 @@
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/unix_shell.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -499,14 +501,28 @@ TEST_F(Storing, AStoreOntoAFullDiskLeavesTheFileInItsArea)
     RemoveDirectoryA("S:\\ksfull");
 }
 
+TEST_F(Storing, OneOfTwoFilesWhoseNamesDifferOnlyInCaseIsStoredAndNeitherIsLost)
+{
+    // The area's file system tells letter case apart: only the Unix side can make the second name.
+    Waiting("setup.exe", "the one stored");
+    const std::string made = ks_test::RunUnix("printf 'the one left' > '" + ks_test::UnixPath(m_area) + "/SETUP.EXE'");
+    ASSERT_TRUE(made.empty()) << made;
+    m_created.push_back(m_area + "\\SETUP.EXE");
+    EXPECT_EQ(RunStore("setup.exe", "01/05/96", [](ks::TDialog& d) { Click(d, IDOK); }), IDOK);
+    EXPECT_TRUE(m_ui.Boxes().empty());
+    // The name edit keeps capitals: the file is stored as SETUP.EXE.
+    EXPECT_EQ(Contents(Stored("SETUP.EXE")), "the one stored");
+    EXPECT_EQ(ks_test::RunUnix("cat '" + ks_test::UnixPath(m_area) + "/SETUP.EXE'; ls '" + ks_test::UnixPath(m_area) + "'"),
+              "the one leftSETUP.EXE\n");
+    ASSERT_EQ(Records().size(), 1u);
+    EXPECT_EQ(Field(Records()[0].FileName), "SETUP.EXE");
+    EXPECT_TRUE(BufferUntouched());
+}
+
 TEST_F(Storing, AFileNamedOutsideTheCodePageIsStoredUnderTheNameTheUserConfirms)
 {
     const std::wstring wide = Widened(m_area) + L"\\\x65E5\x672C\x8A9E.txt";
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, "wide bytes", 10, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(ks_test::PutWideFile(wide, "wide bytes"));
     wchar_t shortPath[MAX_PATH]{};
     ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);
     std::wstring shortWide = shortPath;

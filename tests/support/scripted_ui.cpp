@@ -89,16 +89,28 @@ void ScriptedUi::DialogReady(ks::TDialog& dialog)
     }
 }
 
+namespace {
+bool AnswerFileDialog(std::vector<Shown>& events, Shown::Kind kind, std::deque<ScriptedUi::OpenFileAnswer>& answers,
+                      OPENFILENAMEA& ofn, DWORD& error)
+{
+    events.push_back(Shown{kind, ofn.lpstrFile ? ofn.lpstrFile : "", ofn.lpstrTitle ? ofn.lpstrTitle : ""});
+    error = 0;
+    if (answers.empty())
+        return false;
+    ScriptedUi::OpenFileAnswer answer = std::move(answers.front());
+    answers.pop_front();
+    return answer(ofn, error);
+}
+}  // namespace
+
 bool ScriptedUi::OpenFileName(OPENFILENAMEA& ofn, DWORD& error)
 {
-    Shown s{Shown::Kind::OpenFile, "", ofn.lpstrTitle ? ofn.lpstrTitle : ""};
-    m_events.push_back(s);
-    error = 0;
-    if (m_openFileAnswers.empty())
-        return false;
-    OpenFileAnswer answer = std::move(m_openFileAnswers.front());
-    m_openFileAnswers.pop_front();
-    return answer(ofn, error);
+    return AnswerFileDialog(m_events, Shown::Kind::OpenFile, m_openFileAnswers, ofn, error);
+}
+
+bool ScriptedUi::SaveFileName(OPENFILENAMEA& ofn, DWORD& error)
+{
+    return AnswerFileDialog(m_events, Shown::Kind::SaveFile, m_saveFileAnswers, ofn, error);
 }
 
 bool ScriptedUi::Help(HWND, const char* helpFile, UINT command, ULONG_PTR data)

@@ -14,7 +14,7 @@
 namespace ks_test {
 
 struct Shown {
-    enum class Kind { Box, Beep, Dialog, OpenFile, Help, Folder, Start };
+    enum class Kind { Box, Beep, Dialog, OpenFile, SaveFile, Help, Folder, Start };
     Kind kind;
     std::string text;     // box text; help file; command line of a started program
     std::string caption;  // box caption; dialog caption once set up; folder browser title
@@ -46,6 +46,8 @@ public:
     void OnDialog(int templateId, DialogAction action) { m_dialogActions.push_back({templateId, std::move(action)}); }
     // The next open-file dialog is answered by this function instead of being shown.
     void AnswerOpenFile(OpenFileAnswer answer) { m_openFileAnswers.push_back(std::move(answer)); }
+    // The next save-file dialog is answered by this function (unscripted ones are cancelled).
+    void AnswerSaveFile(OpenFileAnswer answer) { m_saveFileAnswers.push_back(std::move(answer)); }
     // The next folder browser picks this folder (unscripted browsers are cancelled).
     void AnswerFolder(FolderAnswer answer) { m_folderAnswers.push_back(std::move(answer)); }
     // Started programs are recorded, not started, unless this is set.
@@ -63,6 +65,7 @@ public:
     bool WantsDialogReady() const override { return true; }
     void DialogReady(ks::TDialog& dialog) override;
     bool OpenFileName(OPENFILENAMEA& ofn, DWORD& error) override;
+    bool SaveFileName(OPENFILENAMEA& ofn, DWORD& error) override;
     bool Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) override;
     PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOA& info) override;
     bool StartProgram(const char* commandLine, UINT show) override;
@@ -77,6 +80,7 @@ private:
     std::deque<PendingAction> m_dialogActions;
     std::vector<PendingAction> m_running;
     std::deque<OpenFileAnswer> m_openFileAnswers;
+    std::deque<OpenFileAnswer> m_saveFileAnswers;
     std::deque<FolderAnswer> m_folderAnswers;
     bool m_startForReal = false;
     ks::UiSeam* m_previous;

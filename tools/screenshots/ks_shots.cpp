@@ -2,11 +2,17 @@
 //   ks_shots seed PROGRAM_DIR AREA_DIR   a table with a few records, their files in KS_STORE, files in the area
 //   ks_shots open-children               main window with a Download Interface and a Search Interface that lists
 //                                        every stored file; prints the main window's rectangle
+//   ks_shots shot-search                 the Search Interface's rectangle (it lists every stored file)
+//   ks_shots open-store-default          Store on the selected waiting file, then Default: the Storage Interface
+//                                        as the default assistant fills it; prints its rectangle
+//   ks_shots open-check                  the Catalogue Check with its findings; prints its rectangle
+//   ks_shots close-child TITLE           closes the program's window of that title (an MDI child)
 //   ks_shots open-record                 opens the first found record in the Record Interface
 //   ks_shots open-command ID             posts a menu command (a modal dialog such as About) and waits for it
 //   ks_shots dismiss                     cancels the modal dialog over the main window
 //   ks_shots close                       closes the program
-// Each step prints "x y width height" of the main window, for cropping the screenshot.
+// Each step prints "x y width height" of the main window (or of the window it names), for cropping the
+// screenshot.
 #include <windows.h>
 
 #include <cstdio>
@@ -50,6 +56,19 @@ constexpr Sample kWaiting[] = {
     {"SOUNDS.ZIP", "", "", "", "", 187256},
 };
 
+// What the Catalogue Check finds in the seeded catalogue: a record whose file has gone, and a stored file that
+// no record names.
+constexpr Sample kGone = {"OLDLIST.TXT", "09/30/96", "Old list of bulletin boards", "bbs list",
+                          "Telephone numbers of bulletin boards, as of September.", 0};
+constexpr char kUnrecorded[] = "PATCH101.ZIP";
+
+// The waiting text file the default assistant describes in the Storage Interface's picture.
+constexpr char kModemText[] =
+    "Modem initialisation strings for common 28.8 and 33.6 modems\r\n"
+    "\r\n"
+    "A list of tested initialisation strings for the modems most often asked about, with notes on\r\n"
+    "error correction, compression and the settings that make a noisy line usable.\r\n";
+
 void CopyField(char* field, std::size_t size, const char* text) { std::snprintf(field, size, "%s", text); }
 
 bool WriteFileOfSize(const std::string& path, int size)
@@ -86,11 +105,29 @@ int Seed(const std::string& programDir, const std::string& areaDir)
             return 1;
         }
     }
+    FileRecord gone{};
+    CopyField(gone.FileName, sizeof gone.FileName, kGone.name);
+    CopyField(gone.DownloadDate, sizeof gone.DownloadDate, kGone.date);
+    CopyField(gone.Title, sizeof gone.Title, kGone.title);
+    CopyField(gone.Keywords, sizeof gone.Keywords, kGone.keywords);
+    CopyField(gone.Location, sizeof gone.Location, store.c_str());
+    CopyField(gone.Abstract, sizeof gone.Abstract, kGone.abstract);
+    if (core.Execute(ENG_ADD, gone) != 0 || !WriteFileOfSize(store + "\\" + kUnrecorded, 64512)) {
+        std::fprintf(stderr, "cannot seed the catalogue check's findings\n");
+        return 1;
+    }
     FileRecord last{};
     core.Execute(ENG_SHUTDOWN, last);
-    for (const Sample& s : kWaiting)
-        if (!WriteFileOfSize(areaDir + "\\" + s.name, s.size))
+    for (const Sample& s : kWaiting) {
+        const std::string path = areaDir + "\\" + s.name;
+        if (std::strcmp(s.name, "MODEMINF.TXT") == 0) {
+            FILE* f = std::fopen(path.c_str(), "wb");
+            if (!f || std::fputs(kModemText, f) < 0 || std::fclose(f) != 0)
+                return 1;
+        } else if (!WriteFileOfSize(path, s.size)) {
             return 1;
+        }
+    }
     return 0;
 }
 
@@ -122,6 +159,75 @@ void PrintRect(HWND main)
 }
 
 void Settle() { Sleep(1500); }
+
+// A top-level window of the program's (a modal dialog) with this caption, enabled and visible.
+HWND WaitForDialog(const char* caption)
+{
+    for (int i = 0; i < 300; ++i) {
+        HWND hwnd = FindWindowA("#32770", caption);
+        if (hwnd && IsWindowVisible(hwnd))
+            return hwnd;
+        Sleep(100);
+    }
+    std::fprintf(stderr, "no dialog \"%s\"\n", caption);
+    return nullptr;
+}
+
+int ShotSearch()
+{
+    HWND main = WaitFor(nullptr, kMainCaption);
+    HWND search = main ? WaitFor(MdiClient(main), "Search Interface - 0") : nullptr;
+    if (!search)
+        return 1;
+    SendMessageA(MdiClient(main), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(search), 0);
+    Settle();
+    PrintRect(search);
+    return 0;
+}
+
+int OpenStoreDefault()
+{
+    HWND main = WaitFor(nullptr, kMainCaption);
+    HWND download = main ? WaitFor(MdiClient(main), "Download Interface - 0") : nullptr;
+    HWND dialog = download ? ChildDialog(download) : nullptr;
+    if (!dialog)
+        return 1;
+    SendMessageA(MdiClient(main), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(download), 0);
+    HWND list = GetDlgItem(dialog, IDC_DOWNLOAD_FILES);
+    const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>("MODEMINF.TXT"));
+    SendMessageA(list, LB_SETCURSEL, index == LB_ERR ? 0 : index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DOWNLOAD_FILES, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    // Store runs the Storage Interface modally: posted, so that this step goes on while it is open.
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DOWNLOAD_STORE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_DOWNLOAD_STORE)));
+    HWND store = WaitForDialog("Storage Interface");
+    if (!store)
+        return 1;
+    Settle();
+    PostMessageA(store, WM_COMMAND, MAKEWPARAM(IDC_STORE_DEFAULT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(store, IDC_STORE_DEFAULT)));
+    Settle();
+    PrintRect(store);
+    return 0;
+}
+
+int OpenCheck()
+{
+    HWND main = WaitFor(nullptr, kMainCaption);
+    if (!main)
+        return 1;
+    PostMessageA(main, WM_COMMAND, CM_CHECK_CATALOGUE, 0);
+    HWND check = WaitFor(MdiClient(main), "Catalogue Check");
+    if (!check)
+        return 1;
+    Settle();
+    if (HWND dialog = ChildDialog(check))
+        SendMessageA(GetDlgItem(dialog, IDC_CHECK_FINDINGS), LB_SETCURSEL, 0, 0);
+    Settle();
+    PrintRect(check);
+    return 0;
+}
 
 int OpenChildren()
 {
@@ -163,6 +269,18 @@ int OpenChildren()
     Settle();
     PrintRect(main);
     return 0;
+}
+
+int CloseChild(const char* title)
+{
+    HWND main = WaitFor(nullptr, kMainCaption);
+    HWND child = main ? WaitFor(MdiClient(main), title) : nullptr;
+    if (!child)
+        return 1;
+    SendMessageA(child, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 50 && IsWindow(child); ++i)
+        Sleep(100);
+    return IsWindow(child) ? 1 : 0;
 }
 
 int OpenRecord()
@@ -228,6 +346,14 @@ int main(int argc, char** argv)
         return Seed(argv[2], argv[3]);
     if (step == "open-children")
         return OpenChildren();
+    if (step == "shot-search")
+        return ShotSearch();
+    if (step == "open-store-default")
+        return OpenStoreDefault();
+    if (step == "open-check")
+        return OpenCheck();
+    if (step == "close-child" && argc == 3)
+        return CloseChild(argv[2]);
     if (step == "open-record")
         return OpenRecord();
     if (step == "open-command" && argc == 3)
@@ -236,7 +362,8 @@ int main(int argc, char** argv)
         return Dismiss();
     if (step == "close")
         return Close();
-    std::fprintf(stderr, "usage: ks_shots seed PROGRAM_DIR AREA_DIR | open-children | open-record | "
-                         "open-command ID | dismiss | close\n");
+    std::fprintf(stderr, "usage: ks_shots seed PROGRAM_DIR AREA_DIR | open-children | shot-search | "
+                         "open-store-default | open-check | close-child TITLE | open-record | open-command ID | dismiss | "
+                         "close\n");
     return 2;
 }

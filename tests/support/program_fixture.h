@@ -1,0 +1,158 @@
+// ProgramTest: a started program in this process (frame, MDI client, the real engine on an empty table) with
+// the seam scripted, a scratch folder for areas, and the catalogue read and written through the engine.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ks_app.h"
+#include "app/ks_client.h"
+#include "engine/file_record.h"
+#include "tests/app/registry_probe.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/test_paths.h"
+
+namespace ks_test {
+
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline void WriteBytes(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string((std::istreambuf_iterator<char>(in)), {}) : "(none)";
+}
+
+// The names of the plain files in a directory as the ANSI calls give them ("?" for what the code page
+// lacks), sorted.
+inline std::vector<std::string> FilesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir + (dir.back() == '\\' ? "*" : "\\*")).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteProgramSettings();
+        SetRegString("Initialisation", "Setup", "OK");
+        SetRegString("Download Directorys", "Area One", "No Path");
+        GetCurrentDirectoryA(MAX_PATH, m_previousDir);
+        SetCurrentDirectoryA(BinDir().c_str());
+        ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
+        DeleteFileA((BinDir() + "\\kspdx.tbl").c_str());
+        m_store = BinDir() + "\\KS_STORE";
+        std::error_code ignored;
+        std::filesystem::remove_all(m_store, ignored);
+        std::filesystem::create_directory(m_store, ignored);
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        m_scratch = std::string(temp) + "ks_program_" + std::to_string(GetCurrentProcessId());
+        std::filesystem::remove_all(m_scratch, ignored);
+        std::filesystem::create_directory(m_scratch, ignored);
+        m_app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+        ASSERT_TRUE(m_app->InitInstance());
+        m_client = m_app->Client;
+        ASSERT_NE(m_client, nullptr);
+        ASSERT_TRUE(m_client->LinkReady());
+        // The start-up's own message (splash, area check) is done before the test begins.
+        m_app->PumpWaitingMessages();
+    }
+    void TearDown() override
+    {
+        m_app.reset();  // ends the engine; the next test starts its own on an empty table
+        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
+            Sleep(20);
+        SetCurrentDirectoryA(m_previousDir);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_scratch, ignored);
+        std::filesystem::remove_all(m_store, ignored);
+        std::filesystem::create_directory(m_store, ignored);
+        DeleteProgramSettings();
+    }
+
+    std::string MakeDir(const std::string& name) const
+    {
+        const std::string dir = m_scratch + "\\" + name;
+        CreateDirectoryA(dir.c_str(), nullptr);
+        return dir;
+    }
+    // Area n with its path and alias, as the Path Preferences write them.
+    static void SetArea(int area, const std::string& path, const char* alias)
+    {
+        static const char* const paths[] = {"Area One", "Area Two", "Area Three", "Area Four"};
+        static const char* const aliases[] = {"Alias One", "Alias Two", "Alias Three", "Alias Four"};
+        SetRegString("Download Directorys", paths[area - 1], path.c_str());
+        SetRegString("Download Directorys", aliases[area - 1], alias);
+    }
+
+    // Adds a record through the engine, as a store would; the shared record is left as it was.
+    void AddRecord(const std::string& name, const std::string& location, const std::string& title = "",
+                   const std::string& abstract = "")
+    {
+        const RecordBufferGuard keep(m_client->RecordBuffer);
+        FileRecord& r = m_client->RecordBuffer;
+        r = FileRecord{};
+        SetFieldText(r.FileName, name);
+        SetFieldText(r.DownloadDate, "01/05/96");
+        SetFieldText(r.Title, title);
+        SetFieldText(r.Location, location);
+        SetFieldText(r.Abstract, abstract);
+        EXPECT_EQ(m_client->SendEngineCommand(ENG_ADD, 0), 0);
+    }
+    // Every record of the catalogue, in table order.
+    std::vector<FileRecord> Records()
+    {
+        const RecordBufferGuard keep(m_client->RecordBuffer);
+        std::vector<FileRecord> records;
+        for (int rc = m_client->SendEngineCommand(ENG_FIRST, ENG_RECORD_NOT_FOUND); rc == 0;
+             rc = m_client->SendEngineCommand(ENG_NEXT, ENG_END_OF_TABLE))
+            records.push_back(m_client->RecordBuffer);
+        return records;
+    }
+    // Sends a menu command as the frame routes it to the client.
+    void Command(UINT id) { SendMessageA(m_client->GetHandle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // Dispatches messages (and the loop's watched handles) until done() holds or the time is up.
+    bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000)
+    {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > milliseconds)
+                return false;
+            m_app->PumpWaitingMessages();
+            Sleep(5);
+        }
+        return true;
+    }
+
+    ScriptedUi m_ui;
+    std::unique_ptr<KsApp> m_app;
+    KsClient* m_client = nullptr;
+    std::string m_store;
+    std::string m_scratch;
+    char m_previousDir[MAX_PATH]{};
+};
+
+}  // namespace ks_test
