@@ -60,8 +60,10 @@ bool TCalendarBtn::Create()
     if (!m_hwnd)
         return false;
     m_calendar.SetParentObject(m_edit.GetParentObject());
-    if (SetWindowSubclass(parent, &TCalendarBtn::ParentHook, reinterpret_cast<UINT_PTR>(this),
-                          reinterpret_cast<DWORD_PTR>(this)))
+    // A dialog hands the button its messages itself; any other parent is hooked.
+    const bool dialogHosts = GetParentObject() && GetParentObject()->GetHandle() == parent;
+    if (!dialogHosts && SetWindowSubclass(parent, &TCalendarBtn::ParentHook, reinterpret_cast<UINT_PTR>(this),
+                                          reinterpret_cast<DWORD_PTR>(this)))
         m_hookedParent = parent;
     if (!IsWindowEnabled(edit))
         EnableWindow(m_hwnd, FALSE);

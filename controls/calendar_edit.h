@@ -33,7 +33,12 @@ public:
     SIZE FaceSize() const { return m_faceSize; }
 
 private:
-    // Clicks and drawing requests go to the edit's parent; this hook on the parent hands ours to the button.
+    // Clicks and drawing requests go to the edit's parent: a dialog hands them over (ParentMessage), and a hook
+    // on any other parent does.
+    bool ParentMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        return msg != WM_NCDESTROY && HandleParentMessage(msg, wParam, lParam);
+    }
     static LRESULT CALLBACK ParentHook(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR self);
     // True when the message was the button's own and has been answered.

@@ -1,8 +1,6 @@
 // TColumnList: columns from tab stops, headings placed over them, and the drawing of a line.
 #include "framework/column_list.h"
 
-#include <commctrl.h>
-
 #include <string>
 #include <string_view>
 
@@ -31,8 +29,6 @@ std::vector<std::string_view> SplitColumns(std::string_view line)
 }
 
 }  // namespace
-
-TColumnList::~TColumnList() { Unhook(); }
 
 void TColumnList::SetColumns(const std::vector<int>& tabStops, const std::vector<int>& headings, bool lastHoldsPaths)
 {
@@ -76,9 +72,6 @@ void TColumnList::SetColumns(const std::vector<int>& tabStops, const std::vector
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    if (!m_hookedParent && SetWindowSubclass(dialog, &TColumnList::ParentHook, reinterpret_cast<UINT_PTR>(this),
-                                             reinterpret_cast<DWORD_PTR>(this)))
-        m_hookedParent = dialog;
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
@@ -89,32 +82,15 @@ int TColumnList::TextLeft(std::size_t column) const
     return (column < m_columnLefts.size() ? m_columnLefts[column] : m_columnLefts.back()) + kTextInset;
 }
 
-void TColumnList::Unbind()
+bool TColumnList::ParentMessage(UINT msg, WPARAM, LPARAM lParam)
 {
-    Unhook();
-    TListBox::Unbind();
-}
-
-void TColumnList::Unhook()
-{
-    if (m_hookedParent && IsWindow(m_hookedParent))
-        RemoveWindowSubclass(m_hookedParent, &TColumnList::ParentHook, reinterpret_cast<UINT_PTR>(this));
-    m_hookedParent = nullptr;
-}
-
-LRESULT CALLBACK TColumnList::ParentHook(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
-{
-    auto* self = reinterpret_cast<TColumnList*>(data);
-    if (msg == WM_DRAWITEM) {
-        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (self->m_hwnd && item->hwndItem == self->m_hwnd) {
-            self->DrawItem(*item);
-            return TRUE;
-        }
-    } else if (msg == WM_NCDESTROY) {
-        self->Unhook();
-    }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg != WM_DRAWITEM || !m_hwnd)
+        return false;
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (item->hwndItem != m_hwnd)
+        return false;
+    DrawItem(*item);
+    return true;
 }
 
 void TColumnList::DrawItem(const DRAWITEMSTRUCT& item) const

@@ -13,12 +13,11 @@ namespace ks {
 // LB_SETTABSTOPS takes them (they are given to the list too); a text too long for its column is shortened
 // with "..." on the screen while the line keeps its whole text. The last column ends at the list's visible
 // edge and, when it holds paths, keeps their beginning and end. The template gives the list
-// LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_USETABSTOPS; the list draws itself through its dialog's
-// WM_DRAWITEM, which it takes from the dialog's window procedure.
+// LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_USETABSTOPS; the list draws itself when its dialog hands it
+// its WM_DRAWITEM.
 class TColumnList : public TListBox {
 public:
     using TListBox::TListBox;
-    ~TColumnList() override;
 
     // Sets the columns and places their headings: headings[0] is the static over the first column and
     // headings[i] the one over the column at tabStops[i - 1] (0 for a column without one). Each heading is
@@ -27,16 +26,14 @@ public:
     void SetColumns(const std::vector<int>& tabStops, const std::vector<int>& headings, bool lastHoldsPaths = false);
     // Where the text of a column (0 = the first) starts, in the list's client coordinates.
     int TextLeft(std::size_t column) const;
-    void Unbind() override;
+    // Draws the list's lines when the dialog asks.
+    bool ParentMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK ParentHook(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
     void DrawItem(const DRAWITEMSTRUCT& item) const;
-    void Unhook();
 
     std::vector<int> m_columnLefts;  // pixels from the client's left edge; the first is 0
     bool m_lastHoldsPaths = false;
-    HWND m_hookedParent = nullptr;
 };
 
 }  // namespace ks

@@ -25,6 +25,11 @@ public:
     virtual void Unbind();
     void Enable(bool enable) const { EnableWindow(m_hwnd, enable); }
     void Focus() const { SetFocus(m_hwnd); }
+    // A message the dialog got about its controls (a click, a drawing request), offered to each control before
+    // the dialog's own handling; true when it was this control's and has been answered. The dialog hands them
+    // over itself: a comctl32 subclass on the dialog would cost a window-property lookup (a wineserver call)
+    // for every message the dialog gets, and an owner-drawn list sends one for every line it deletes.
+    virtual bool ParentMessage(UINT, WPARAM, LPARAM) { return false; }
 
 private:
     int m_id;

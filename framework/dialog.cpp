@@ -109,7 +109,13 @@ void TDialog::Unlink()
 INT_PTR TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_DRAWITEM:
     case WM_COMMAND:
+        for (TControl* control : m_controls)
+            if (control->ParentMessage(msg, wParam, lParam))
+                return TRUE;
+        if (msg == WM_DRAWITEM)
+            return DialogProc(msg, wParam, lParam);
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))
             ? TRUE
             : DialogProc(msg, wParam, lParam);
