@@ -77,11 +77,7 @@ TEST_F(BatchTest, ABatchHoldsTheRecordsAfterTheNumberGivenUpToTheCountOrTheRoom)
         FileRecord record = i % 2 ? Widest(i) : MakeRecord("F" + std::to_string(i) + ".ZIP");
         ASSERT_EQ(Run(ENG_ADD, record), 0);
     }
-    FileRecord gone{};
-    gone.RecordNumber = 3;
-    ASSERT_EQ(Run(ENG_OPEN, gone), 0);
-    ASSERT_EQ(Run(ENG_DELETE, gone), 0);
-    ASSERT_EQ(Run(ENG_CLOSE, gone), 0);
+    ASSERT_EQ(Delete(3), 0);
     const std::size_t widest = EntrySize(Widest(1));
     const std::size_t narrow = EntrySize(MakeRecord("F2.ZIP"));
     ASSERT_EQ(widest, kMaxBatchEntrySize);
@@ -130,8 +126,7 @@ TEST_F(BatchTest, ABatchHoldsTheRecordsAfterTheNumberGivenUpToTheCountOrTheRoom)
 
 TEST_F(BatchTest, TheLastRecordGivenBecomesTheCurrentRecordOfTheWalk)
 {
-    for (int i = 1; i <= 5; ++i)
-        Add("F" + std::to_string(i) + ".ZIP");
+    AddFiles(5);
     FileRecord record{};
     ASSERT_EQ(Run(ENG_FIRST, record), 0);
     ASSERT_EQ(Fetch(1, 2, 1 << 20).result, 0);  // records 2 and 3
@@ -151,24 +146,18 @@ TEST_F(BatchTest, TheLastRecordGivenBecomesTheCurrentRecordOfTheWalk)
 
 TEST_F(BatchTest, RecordsChangedOrDeletedBetweenBatchesAreGivenAsTheyAreNow)
 {
-    for (int i = 1; i <= 6; ++i)
-        Add("F" + std::to_string(i) + ".ZIP");
+    AddFiles(6);
     const Batch first = Fetch(0, 2, 1 << 20);
-    ASSERT_EQ(first.records, (std::vector<std::string>{Line(1, "F1.ZIP"), Line(2, "F2.ZIP")}));
+    ASSERT_EQ(first.records, (std::vector<std::string>{Line(1, "FILE1.ZIP"), Line(2, "FILE2.ZIP")}));
     // Between two batches a Record Interface changes the next record, deletes the one after and one already
     // given, and a record is added at the end.
-    for (const auto& [number, name] : std::vector<std::pair<int32_t, std::string>>{{3, "NEW3.ZIP"}, {4, ""}, {1, ""}}) {
-        FileRecord record{};
-        record.RecordNumber = number;
-        ASSERT_EQ(Run(ENG_OPEN, record), 0);
-        record = MakeRecord(name);
-        ASSERT_EQ(Run(name.empty() ? ENG_DELETE : ENG_UPDATE, record), 0);
-        ASSERT_EQ(Run(ENG_CLOSE, record), 0);
-    }
-    Add("F7.ZIP");
+    ASSERT_EQ(Rename(3, "NEW3.ZIP"), 0);
+    ASSERT_EQ(Delete(4), 0);
+    ASSERT_EQ(Delete(1), 0);
+    Add("FILE7.ZIP");
     const Batch rest = Fetch(first.reply.RecordNumber, 0, 1 << 20);
-    EXPECT_EQ(rest.records, (std::vector<std::string>{Line(3, "NEW3.ZIP"), Line(5, "F5.ZIP"), Line(6, "F6.ZIP"),
-                                                      Line(7, "F7.ZIP")}));
+    EXPECT_EQ(rest.records, (std::vector<std::string>{Line(3, "NEW3.ZIP"), Line(5, "FILE5.ZIP"),
+                                                      Line(6, "FILE6.ZIP"), Line(7, "FILE7.ZIP")}));
 }
 
 TEST(BatchReader, GivesEachRecordWithZeroTailsOrOnlyItsTerminators)

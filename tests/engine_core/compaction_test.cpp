@@ -19,51 +19,10 @@ namespace {
 using namespace kspdx;
 using Bytes = std::vector<std::uint8_t>;
 
-// An engine whose folder is in memory too, compacting at small sizes: once the log is twice the size of a
-// table of its live records.
-class CompactionTest : public ::testing::Test {
+// An engine whose folder is in memory too, compacting at small sizes.
+class CompactionTest : public EngineTest {
 protected:
-    void SetUp() override { ASSERT_EQ(Start(), 0); }
-
-    int32_t Start()
-    {
-        site = new MemorySite(disk);
-        engine = std::make_unique<EngineCore>();
-        engine->SetCompactionLimits(2.0, 0);
-        return engine->Open(std::make_unique<MemoryTableFile>(disk), std::unique_ptr<TableSite>(site));
-    }
-    int32_t Run(int32_t command, FileRecord& record) { return engine->Execute(command, record); }
-    int32_t Add(const std::string& name)
-    {
-        FileRecord record = MakeRecord(name);
-        EXPECT_EQ(Run(ENG_ADD, record), 0);
-        return record.RecordNumber;
-    }
-    int32_t Open(int32_t number)
-    {
-        FileRecord record{};
-        record.RecordNumber = number;
-        return Run(ENG_OPEN, record);
-    }
-    // The Record Interface's way: open, change the name, update, close.
-    int32_t Rename(int32_t number, const std::string& name)
-    {
-        if (int32_t result = Open(number); result != 0)
-            return result;
-        FileRecord record = MakeRecord(name);
-        const int32_t result = Run(ENG_UPDATE, record);
-        Run(ENG_CLOSE, record);
-        return result;
-    }
-    int32_t Delete(int32_t number)
-    {
-        if (int32_t result = Open(number); result != 0)
-            return result;
-        FileRecord record{};
-        const int32_t result = Run(ENG_DELETE, record);
-        Run(ENG_CLOSE, record);
-        return result;
-    }
+    CompactionTest() { compacting = true; }
     // Renames records in turn until a compaction has put a new table in place; returns the table then.
     std::vector<std::string> EditUntilCompacted()
     {
@@ -73,10 +32,6 @@ protected:
         EXPECT_GT(site->replaced, before);
         return Table(*engine);
     }
-
-    std::shared_ptr<MemoryDisk> disk = std::make_shared<MemoryDisk>();
-    MemorySite* site = nullptr;  // owned by the engine
-    std::unique_ptr<EngineCore> engine;
 };
 
 // What an engine without a folder (one that never compacts) reads from bytes.
@@ -89,8 +44,7 @@ std::vector<std::string> TableOf(const Bytes& bytes)
 
 TEST_F(CompactionTest, ALogOfManyEditsIsRewrittenToItsLiveRecordsAndKeepsEverything)
 {
-    for (int i = 1; i <= 10; ++i)
-        Add("FILE" + std::to_string(i) + ".ZIP");
+    AddFiles(10);
     // The highest number is gone: the compacted table must still not give it again.
     ASSERT_EQ(Delete(10), 0);
     ASSERT_EQ(Delete(4), 0);
@@ -108,19 +62,16 @@ TEST_F(CompactionTest, ALogOfManyEditsIsRewrittenToItsLiveRecordsAndKeepsEveryth
     EXPECT_EQ(TableOf(disk->durable), table);
 
     // Restarted on the compacted table: the same records and names, the next number above the highest given.
-    ASSERT_EQ(Start(), 0);
+    ASSERT_EQ(Restart(), 0);
     EXPECT_EQ(Table(*engine), table);
     EXPECT_EQ(Add("NEXT.ZIP"), 11);
-    FileRecord record = MakeRecord("r10-9.zip");
-    EXPECT_EQ(Run(ENG_FIND_NAME, record), 0);
-    record = MakeRecord("FILE9.ZIP");
-    EXPECT_EQ(Run(ENG_FIND_NAME, record), ENG_RECORD_NOT_FOUND);
+    EXPECT_EQ(FindName("r10-9.zip"), 0);
+    EXPECT_EQ(FindName("FILE9.ZIP"), ENG_RECORD_NOT_FOUND);
 }
 
 TEST_F(CompactionTest, TheWalkAndTheOpenRecordGoOnAcrossACompaction)
 {
-    for (int i = 1; i <= 6; ++i)
-        Add("FILE" + std::to_string(i) + ".ZIP");
+    AddFiles(6);
     ASSERT_EQ(Open(5), 0);
     FileRecord walk{};
     ASSERT_EQ(Run(ENG_FIRST, walk), 0);
@@ -137,7 +88,7 @@ TEST_F(CompactionTest, TheWalkAndTheOpenRecordGoOnAcrossACompaction)
     FileRecord open = MakeRecord("OPEN.ZIP");
     EXPECT_EQ(Run(ENG_UPDATE, open), 0);
     EXPECT_EQ(open.RecordNumber, 5);
-    ASSERT_EQ(Start(), 0);
+    ASSERT_EQ(Restart(), 0);
     const auto table = Table(*engine);
     ASSERT_EQ(table.size(), 6u);
     EXPECT_NE(table[0].find("|" + location + "|"), std::string::npos) << table[0];
@@ -146,8 +97,7 @@ TEST_F(CompactionTest, TheWalkAndTheOpenRecordGoOnAcrossACompaction)
 
 TEST_F(CompactionTest, ACutAtEveryByteOfACompactionLosesNothingAcknowledged)
 {
-    for (int i = 1; i <= 6; ++i)
-        Add("FILE" + std::to_string(i) + ".ZIP");
+    AddFiles(6);
     ASSERT_EQ(Delete(6), 0);
     const auto table = EditUntilCompacted();
     // The change that set the compaction off was on the old table before the new one was begun.
@@ -162,7 +112,7 @@ TEST_F(CompactionTest, ACutAtEveryByteOfACompactionLosesNothingAcknowledged)
     for (std::size_t cut = 0; cut <= fresh.size(); ++cut) {
         SCOPED_TRACE("cut at " + std::to_string(cut));
         disk = MemoryDisk::Holding(old);
-        ASSERT_EQ(Start(), 0);
+        ASSERT_EQ(Restart(), 0);
         ASSERT_EQ(Table(*engine), table);
         ASSERT_EQ(site->replaced, 1);
         ASSERT_EQ(disk->bytes, fresh);
@@ -170,7 +120,7 @@ TEST_F(CompactionTest, ACutAtEveryByteOfACompactionLosesNothingAcknowledged)
     }
     // A crash just after the new table took the old one's place.
     disk = MemoryDisk::Holding(fresh);
-    ASSERT_EQ(Start(), 0);
+    ASSERT_EQ(Restart(), 0);
     EXPECT_EQ(Table(*engine), table);
     EXPECT_EQ(site->replaced, 0);
     EXPECT_EQ(Add("NEXT.ZIP"), 7);
@@ -194,7 +144,7 @@ TEST_F(CompactionTest, ARefusedCompactionLeavesTheTableAsItWasAndIsTriedAgainLat
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         disk = std::make_shared<MemoryDisk>();
-        ASSERT_EQ(Start(), 0);
+        ASSERT_EQ(Restart(), 0);
         for (int i = 1; i <= 4; ++i)
             Add("FILE" + std::to_string(i) + ".ZIP");
         c.arm(*site);
@@ -220,8 +170,7 @@ TEST_F(CompactionTest, ARefusedCompactionLeavesTheTableAsItWasAndIsTriedAgainLat
 
 TEST_F(CompactionTest, ATableThatCannotBeOpenedAgainAfterItsCompactionRefusesChangesAndStillAnswers)
 {
-    for (int i = 1; i <= 4; ++i)
-        Add("FILE" + std::to_string(i) + ".ZIP");
+    AddFiles(4);
     Add("KEPT.ZIP");
     site->reopenFails = true;
     const auto table = EditUntilCompacted();
@@ -229,8 +178,7 @@ TEST_F(CompactionTest, ATableThatCannotBeOpenedAgainAfterItsCompactionRefusesCha
     EXPECT_EQ(Run(ENG_ADD, record), kResultFatal);
     // Reads go on from memory.
     EXPECT_EQ(Table(*engine), table);
-    record = MakeRecord("kept.zip");
-    EXPECT_EQ(Run(ENG_FIND_NAME, record), 0);
+    EXPECT_EQ(FindName("kept.zip"), 0);
     // The new table did take the old one's place: the next start finds everything.
     EXPECT_EQ(TableOf(disk->durable), table);
 }
@@ -294,11 +242,16 @@ TEST(RecordsInMemory, AgreeWithAPlainModelThroughManyChanges)
     std::map<int32_t, std::string> model;  // number -> the record as Describe gives it
     std::mt19937 random(20);
     const std::vector<std::string> names = {"a.zip", "B.ZIP", "c.txt", "Readme", "setup.exe", "\xE9t\xE9.doc"};
+    auto upper = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    };
     auto someName = [&] {
         std::string name = names[random() % names.size()] + std::to_string(random() % 7);
         for (char& c : name)
             if (random() % 2)
-                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                c = upper(std::string(1, c))[0];
         return name;
     };
     auto record = [&](const std::string& name) {
@@ -317,16 +270,11 @@ TEST(RecordsInMemory, AgreeWithAPlainModelThroughManyChanges)
         ASSERT_EQ(walked, Walked(model.begin(), model.end()));
         for (const std::string& base : names)
             for (int n = 0; n < 7; ++n) {
-                const std::string name = base + std::to_string(n);
+                // A record's name is what stands between the first two bars of its line.
+                const std::string name = upper(base + std::to_string(n));
                 const bool there = std::any_of(model.begin(), model.end(), [&](const auto& entry) {
-                    const std::string stored = entry.second.substr(entry.second.find('|') + 1,
-                                                                   entry.second.find('|', entry.second.find('|') + 1) -
-                                                                       entry.second.find('|') - 1);
-                    return stored.size() == name.size() &&
-                           std::equal(name.begin(), name.end(), stored.begin(), [](char a, char b) {
-                               return std::toupper(static_cast<unsigned char>(a)) ==
-                                      std::toupper(static_cast<unsigned char>(b));
-                           });
+                    const std::size_t bar = entry.second.find('|') + 1;
+                    return upper(entry.second.substr(bar, entry.second.find('|', bar) - bar)) == name;
                 });
                 FileRecord q = MakeRecord(name);
                 ASSERT_EQ(engine.Execute(ENG_FIND_NAME, q), there ? 0 : ENG_RECORD_NOT_FOUND) << name;

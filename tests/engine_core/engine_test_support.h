@@ -68,7 +68,12 @@ protected:
     int32_t Restart()
     {
         engine = std::make_unique<kspdx::EngineCore>();
-        return engine->Open(std::make_unique<MemoryTableFile>(disk));
+        if (!compacting)
+            return engine->Open(std::make_unique<MemoryTableFile>(disk));
+        // Compacting at small sizes: once the log is twice the size of a table of its live records.
+        site = new MemorySite(disk);
+        engine->SetCompactionLimits(2.0, 0);
+        return engine->Open(std::make_unique<MemoryTableFile>(disk), std::unique_ptr<kspdx::TableSite>(site));
     }
 
     // A fresh engine on what a power cut leaves of the disk now.
@@ -94,12 +99,31 @@ protected:
         return record.RecordNumber;
     }
 
+    // FILE1.ZIP .. FILE<count>.ZIP.
+    void AddFiles(int count)
+    {
+        for (int i = 1; i <= count; ++i)
+            Add("FILE" + std::to_string(i) + ".ZIP");
+    }
+
     int32_t Open(int32_t number)
     {
         FileRecord record{};
         record.RecordNumber = number;
         return Run(ENG_OPEN, record);
     }
+
+    // The Record Interface's way: open, change the name (or delete, for an empty name), close.
+    int32_t Rename(int32_t number, const std::string& name)
+    {
+        if (int32_t result = Open(number); result != 0)
+            return result;
+        FileRecord record = MakeRecord(name);
+        const int32_t result = Run(name.empty() ? ENG_DELETE : ENG_UPDATE, record);
+        Run(ENG_CLOSE, record);
+        return result;
+    }
+    int32_t Delete(int32_t number) { return Rename(number, ""); }
 
     // The file-name lookup's answer, as ENG_FIND_NAME gives it.
     int32_t FindName(const std::string& name)
@@ -110,4 +134,6 @@ protected:
 
     std::shared_ptr<MemoryDisk> disk = std::make_shared<MemoryDisk>();
     std::unique_ptr<kspdx::EngineCore> engine;
+    bool compacting = false;       // set before SetUp: the engine gets a folder (site) and compacts
+    MemorySite* site = nullptr;    // owned by the engine
 };
