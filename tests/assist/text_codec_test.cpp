@@ -16,23 +16,12 @@ using namespace arcdesc;
 // What a record's text (Windows-1252 bytes) shows, as UTF-8 for comparing.
 std::string Shown(const std::string& ansi) { return ToUtf8(DecodeCodePage(ansi, Windows1252())); }
 
-std::string Utf16(const std::u32string& text, bool bigEndian, bool mark)
+// UTF-16 bytes of a text, in either byte order, with or without a byte-order mark.
+std::string Utf16(std::u16string_view text, bool bigEndian, bool mark)
 {
     std::string out;
-    auto unit = [&](char32_t u) {
-        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
-    };
-    if (mark)
-        unit(0xFEFF);
-    for (char32_t c : text) {
-        if (c >= 0x10000) {
-            unit(0xD800 + ((c - 0x10000) >> 10));
-            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            unit(c);
-        }
-    }
+    for (char16_t u : (mark ? u"\uFEFF" : u"") + std::u16string(text))
+        out += bigEndian ? std::string{char(u >> 8), char(u & 0xFF)} : std::string{char(u & 0xFF), char(u >> 8)};
     return out;
 }
 
@@ -48,11 +37,11 @@ TEST(TextCodec, DecodesTextsWhateverTheyAreWrittenIn)
     } cases[] = {
         {"UTF-8", "un caf\xC3\xA9 \xE2\x82\xAC", Legacy::Dos, false, "un café €"},
         {"UTF-8 with a byte-order mark", "\xEF\xBB\xBFun caf\xC3\xA9", Legacy::Dos, false, "un café"},
-        {"UTF-16 little-endian with a mark", Utf16(U"un café Ω", false, true), Legacy::Dos, false, "un café Ω"},
-        {"UTF-16 big-endian with a mark", Utf16(U"un café", true, true), Legacy::Dos, false, "un café"},
-        {"UTF-16 without a mark", Utf16(U"Readme for the widget tools", false, false), Legacy::Dos, false,
+        {"UTF-16 little-endian with a mark", Utf16(u"un café Ω", false, true), Legacy::Dos, false, "un café Ω"},
+        {"UTF-16 big-endian with a mark", Utf16(u"un café", true, true), Legacy::Dos, false, "un café"},
+        {"UTF-16 without a mark", Utf16(u"Readme for the widget tools", false, false), Legacy::Dos, false,
          "Readme for the widget tools"},
-        {"UTF-16 beyond the basic plane", Utf16(U"note \U0001D11E", false, true), Legacy::Ansi, false, "note 𝄞"},
+        {"UTF-16 beyond the basic plane", Utf16(u"note \U0001D11E", false, true), Legacy::Ansi, false, "note 𝄞"},
         {"ANSI accented letters", "un caf\xE9 cr\xE8me", Legacy::Dos, false, "un café crème"},
         {"DOS accented letters", "cr\x8Ame br\x96l\x82""e", Legacy::Ansi, false, "crème brûlée"},
         {"DOS line drawing", "\xC9\xCD\xCD\xBB Widget \xC4\xC4", Legacy::Ansi, false, "╔══╗ Widget ──"},
@@ -107,8 +96,8 @@ TEST(TextDescriptions, AccentedTextsGiveWholeWordsInTheRecordsPage)
     } cases[] = {
         {"UTF-8", "un caf\xC3\xA9\r\nau lait\r\n"},
         {"UTF-8 with a mark", "\xEF\xBB\xBFun caf\xC3\xA9\r\nau lait\r\n"},
-        {"UTF-16", Utf16(U"un café\r\nau lait\r\n", false, true)},
-        {"UTF-16 big-endian", Utf16(U"un café\r\nau lait\r\n", true, true)},
+        {"UTF-16", Utf16(u"un café\r\nau lait\r\n", false, true)},
+        {"UTF-16 big-endian", Utf16(u"un café\r\nau lait\r\n", true, true)},
         {"ANSI", "un caf\xE9\r\nau lait\r\n"},
     };
     for (const auto& c : cases) {

@@ -1,7 +1,0 @@
-// Fuzzes the assistant's MP3 (ID3) reader with arbitrary file contents.
-#include "tests/assist/fuzz_reader.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    return ks_fuzz::FuzzReader(arcdesc::Mp3Format(), data, size);
-}

@@ -1,7 +1,0 @@
-// Fuzzes the assistant's PNG (text chunks, EXIF) reader with arbitrary file contents.
-#include "tests/assist/fuzz_reader.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    return ks_fuzz::FuzzReader(arcdesc::PngFormat(), data, size);
-}
