@@ -303,7 +303,7 @@ TEST_F(CalendarEditTest, NothingItShowsTouchesItsBorder)
     // A month whose first day is a Monday and whose last fills a Sunday: the grid's first and last columns.
     OpenWith("12/01/97");
     ASSERT_TRUE(Calendar().IsOpen());
-    const ks_test::ClientPicture picture(Calendar().GetHandle());
+    const ks_test::Picture picture = ks_test::ClientPicture(Calendar().GetHandle());
     const SIZE size = Calendar().WindowSize();
     RECT client{};
     GetClientRect(Calendar().GetHandle(), &client);

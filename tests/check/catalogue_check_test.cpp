@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -157,23 +158,22 @@ public:
         std::memset(&expected, 0x5A, sizeof expected);
         return std::memcmp(&expected, &m_client->RecordBuffer, sizeof expected) == 0;
     }
-    // Changes a record as another window would (the engine's open record, then closed); name or location empty:
-    // kept as they are.
-    void Change(std::int32_t number, const std::string& name, const std::string& location, const char* title = nullptr)
+    // Changes a record as another window would (the engine's open record, then closed): fields given are set,
+    // and the record is updated, or deleted with ENG_DELETE.
+    void Change(std::int32_t number, const std::string& name, const std::string& location = "",
+                const std::string& title = "", int command = ENG_UPDATE)
     {
         const FileRecord saved = m_client->RecordBuffer;
         m_client->RecordBuffer.RecordNumber = number;
         ASSERT_EQ(m_client->SendEngineCommand(ENG_OPEN, 0), 0);
-        if (!name.empty())
-            SetFieldText(m_client->RecordBuffer.FileName, name);
-        if (!location.empty())
-            SetFieldText(m_client->RecordBuffer.Location, location);
-        if (title)
-            SetFieldText(m_client->RecordBuffer.Title, title);
-        EXPECT_EQ(m_client->SendEngineCommand(ENG_UPDATE, 0), 0);
+        for (auto [field, text] : {std::pair{kFileNameField, &name}, {kLocationField, &location}, {kTitleField, &title}})
+            if (!text->empty())
+                SetFieldText(m_client->RecordBuffer, field, *text);
+        EXPECT_EQ(m_client->SendEngineCommand(command, 0), 0);
         m_client->SendEngineCommand(ENG_CLOSE, 0);
         m_client->RecordBuffer = saved;
     }
+    void Delete(std::int32_t number) { Change(number, "", "", "", ENG_DELETE); }
     void DeleteAll()
     {
         std::vector<std::int32_t> numbers;
@@ -184,15 +184,6 @@ public:
         m_client->RecordBuffer = saved;
         for (const std::int32_t number : numbers)
             Delete(number);
-    }
-    void Delete(std::int32_t number)
-    {
-        const FileRecord saved = m_client->RecordBuffer;
-        m_client->RecordBuffer.RecordNumber = number;
-        ASSERT_EQ(m_client->SendEngineCommand(ENG_OPEN, 0), 0);
-        EXPECT_EQ(m_client->SendEngineCommand(ENG_DELETE, 0), 0);
-        m_client->SendEngineCommand(ENG_CLOSE, 0);
-        m_client->RecordBuffer = saved;
     }
 
     ks_test::ScriptedUi m_ui;
@@ -424,157 +415,119 @@ TEST_F(CheckTest, ColumnsStayPutAndTextsTooLongForThemEndInDotsOnTheScreenOnly)
     // The lines keep their whole texts.
     ASSERT_EQ(Lines(*check), (std::vector<std::string>{longName + "\tMissing file\t" + longPlace,
                                                         "GONE.ZIP\tMissing file\t" + shortPlace}));
-    HWND list = check->GetItem(IDC_CHECK_FINDINGS);
-    std::vector<int> headings;
-    for (int id : {IDC_CHECK_HEAD_FILE, IDC_CHECK_HEAD_FINDING, IDC_CHECK_HEAD_DIR})
-        headings.push_back(ks_test::LeftIn(check->GetItem(id), list));
-    SetFocus(check->GetItem(IDC_CHECK_AGAIN));  // no focus frame across a line
-    const ks_test::ClientPicture picture(list);
-    const COLORREF background = GetSysColor(COLOR_WINDOW);
-    RECT rows[2]{};
-    for (int i = 0; i < 2; ++i) {
-        SendMessageA(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rows[i]));
-        EXPECT_EQ(ks_test::ColumnsUnderHeadings(picture.InkColumns(rows[i].top, rows[i].bottom, background), headings),
-                  "")
-            << Lines(*check)[i];
-    }
+    const ks_test::ListColumns columns(check->GetItem(IDC_CHECK_FINDINGS),
+                                       {check->GetItem(IDC_CHECK_HEAD_FILE), check->GetItem(IDC_CHECK_HEAD_FINDING),
+                                        check->GetItem(IDC_CHECK_HEAD_DIR)},
+                                       check->GetItem(IDC_CHECK_AGAIN));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(columns.Misplaced(i), "") << Lines(*check)[i];
     // The long name ends in "..." within its column, a short one does not; a long folder keeps its end.
-    EXPECT_TRUE(picture.EndsWithText(list, rows[0], headings[0], headings[1], background, "..."));
-    EXPECT_FALSE(picture.EndsWithText(list, rows[1], headings[0], headings[1], background, "..."));
-    EXPECT_TRUE(picture.EndsWithText(list, rows[0], headings[2], picture.Width(), background, "...\\downloads"));
-    EXPECT_TRUE(picture.EndsWithText(list, rows[1], headings[2], picture.Width(), background, shortPlace.c_str()));
+    EXPECT_TRUE(columns.EndsWith(0, 0, "..."));
+    EXPECT_FALSE(columns.EndsWith(1, 0, "..."));
+    EXPECT_TRUE(columns.EndsWith(0, 2, "...\\downloads"));
+    EXPECT_TRUE(columns.EndsWith(1, 2, shortPlace.c_str()));
     // Nothing to scroll sideways.
-    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & WS_HSCROLL, 0);
+    EXPECT_EQ(GetWindowLongA(check->GetItem(IDC_CHECK_FINDINGS), GWL_STYLE) & WS_HSCROLL, 0);
 }
 
-TEST_F(CheckTest, FindActsOnlyOnAFindingThatStillHolds)
+// A record changed in another window after the check: told of it, the window shows the record as it is; not told,
+// Find on its line acts only on a finding that still holds, and otherwise shows the record as it is.
+TEST_F(CheckTest, TheWindowFollowsRecordsChangedElsewhereAndFindActsOnlyOnAFindingThatStillHolds)
 {
+    // Find, were it to act on a finding that no longer holds, would find the file here and re-link the record.
     ks_test::SetRegString("Download Directorys", "Area Two", m_area.c_str());
     WriteFile(m_area + "\\GONE.ZIP", "found");
-    WriteFile(m_area + "\\ELSE.ZIP", "else");
+    WriteFile(m_area + "\\THERE.ZIP", "there");  // a file elsewhere that a record can be linked to
+    const std::string gone = "GONE.ZIP\tMissing file\tC:\\NOWHERE", orphan = "ORPHAN.TXT\tNo record\t" + m_store,
+                      twin = "TWIN.ZIP\tSame file\t" + m_store, twin2 = "twin.zip\tSame file\t" + m_store;
     struct Case {
         const char* what;
-        std::function<void(CheckTest&, std::int32_t)> change;  // made after the check, not told to the window
-        std::vector<std::string> linesAfter;                   // the window's lines after Find
+        bool ofTwin;  // the record changed: one of two sharing a file (told only), or the missing file's
+        std::function<void(CheckTest&, std::int32_t)> change;
+        std::vector<std::string> lines;
     };
     const std::vector<Case> cases = {
-        {"the record was deleted", [](CheckTest& t, std::int32_t n) { t.Delete(n); }, {}},
-        {"the record was linked to a file that is there",
-         [](CheckTest& t, std::int32_t n) { t.Change(n, "ELSE.ZIP", t.m_area); }, {}},
-        {"the record was renamed and its file is still missing",
-         [](CheckTest& t, std::int32_t n) { t.Change(n, "OTHER.ZIP", ""); }, {"OTHER.ZIP\tMissing file\tC:\\NOWHERE"}},
-        {"the file came back to its place",
+        {"a missing file's record deleted", false, [](CheckTest& t, std::int32_t n) { t.Delete(n); },
+         {orphan, twin, twin2}},
+        {"a missing file's record linked to a file that is there", false,
+         [](CheckTest& t, std::int32_t n) { t.Change(n, "THERE.ZIP", t.m_area); }, {orphan, twin, twin2}},
+        {"a missing file's record renamed, its file still missing", false,
+         [](CheckTest& t, std::int32_t n) { t.Change(n, "AWAY.ZIP"); },
+         {"AWAY.ZIP\tMissing file\tC:\\NOWHERE", orphan, twin, twin2}},
+        {"a missing file's record linked to the file without a record", false,
+         [](CheckTest& t, std::int32_t n) { t.Change(n, "ORPHAN.TXT", t.m_store); }, {twin, twin2}},
+        {"the missing file back in its place", false,
          [](CheckTest&, std::int32_t) {
              CreateDirectoryA("C:\\NOWHERE", nullptr);
              WriteFile("C:\\NOWHERE\\GONE.ZIP", "back");
          },
-         {}},
+         {orphan, twin, twin2}},
+        {"one of two records sharing a file linked elsewhere", true,
+         [](CheckTest& t, std::int32_t n) { t.Change(n, "THERE.ZIP", t.m_area); }, {gone, orphan}},
+        {"one of two records sharing a file given another title", true,
+         [](CheckTest& t, std::int32_t n) { t.Change(n, "", "", "New title"); }, {gone, orphan, twin, twin2}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::int32_t gone = Add("GONE.ZIP", "C:\\NOWHERE");
-        CatalogueCheck* check = Open();
-        ASSERT_NE(check, nullptr);
-        Click(*check, IDC_CHECK_AGAIN);
-        ASSERT_EQ(Lines(*check), std::vector<std::string>{"GONE.ZIP\tMissing file\tC:\\NOWHERE"});
-        c.change(*this, gone);
-        const std::int32_t count = RecordCount();
-        const std::string asLeft = count > 0 ? std::string(Read(gone).FileName) + "|" + Read(gone).Location : "";
-        m_ui.Clear();
-        m_ui.AnswerBox(IDYES);  // were the user asked to re-link, the answer would be Yes
-        Select(*check, "GONE.ZIP");
-        Click(*check, IDC_CHECK_FIND);
-        ASSERT_EQ(m_ui.Boxes().size(), 1u);
-        EXPECT_EQ(m_ui.Boxes()[0].text,
-                  "The catalogue has changed since the check: this line no longer holds. The list now shows the "
-                  "record as it is.");
-        EXPECT_EQ(m_ui.Boxes()[0].caption, "Find");
-        // Find changed nothing: the record is as the other window left it.
-        EXPECT_EQ(RecordCount(), count);
-        if (count > 0)
-            EXPECT_EQ(std::string(Read(gone).FileName) + "|" + Read(gone).Location, asLeft);
-        EXPECT_EQ(Lines(*check), c.linesAfter);
-        EXPECT_TRUE(BufferUntouched());
-        DeleteFileA("C:\\NOWHERE\\GONE.ZIP");
-        RemoveDirectoryA("C:\\NOWHERE");
-        if (count > 0)
-            Delete(gone);
-    }
-    DeleteFileA((m_area + "\\ELSE.ZIP").c_str());
-}
-
-TEST_F(CheckTest, TheWindowFollowsRecordsChangedElsewhere)
-{
-    struct Case {
-        const char* what;
-        std::function<std::int32_t(CheckTest&, std::int32_t missing, std::int32_t twin)> change;  // the record changed
-        std::vector<std::string> lines;
-    };
-    const std::string store = m_store;
-    const std::vector<Case> cases = {
-        {"a missing file's record deleted",
-         [](CheckTest& t, std::int32_t missing, std::int32_t) { t.Delete(missing); return missing; },
-         {"ORPHAN.TXT\tNo record\t" + store, "TWIN.ZIP\tSame file\t" + store, "twin.zip\tSame file\t" + store}},
-        {"a missing file's record linked to a file that is there",
-         [](CheckTest& t, std::int32_t missing, std::int32_t) { t.Change(missing, "THERE.ZIP", t.m_area); return missing; },
-         {"ORPHAN.TXT\tNo record\t" + store, "TWIN.ZIP\tSame file\t" + store, "twin.zip\tSame file\t" + store}},
-        {"a missing file's record renamed, its file still missing",
-         [](CheckTest& t, std::int32_t missing, std::int32_t) { t.Change(missing, "AWAY.ZIP", ""); return missing; },
-         {"AWAY.ZIP\tMissing file\tC:\\NOWHERE", "ORPHAN.TXT\tNo record\t" + store, "TWIN.ZIP\tSame file\t" + store,
-          "twin.zip\tSame file\t" + store}},
-        {"a missing file's record linked to the file without a record",
-         [](CheckTest& t, std::int32_t missing, std::int32_t) { t.Change(missing, "ORPHAN.TXT", t.m_store); return missing; },
-         {"TWIN.ZIP\tSame file\t" + store, "twin.zip\tSame file\t" + store}},
-        {"one of two records sharing a file linked elsewhere",
-         [](CheckTest& t, std::int32_t, std::int32_t twin) { t.Change(twin, "KEPT.ZIP", t.m_area); return twin; },
-         {"GONE.ZIP\tMissing file\tC:\\NOWHERE", "ORPHAN.TXT\tNo record\t" + store}},
-        {"one of two records sharing a file given another title",
-         [](CheckTest& t, std::int32_t, std::int32_t twin) { t.Change(twin, "", "", "New title"); return twin; },
-         {"GONE.ZIP\tMissing file\tC:\\NOWHERE", "ORPHAN.TXT\tNo record\t" + store, "TWIN.ZIP\tSame file\t" + store,
-          "twin.zip\tSame file\t" + store}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        // A fresh catalogue for each case.
-        DeleteAll();
-        EmptyStore();
-        WriteFile(m_store + "\\TWIN.ZIP", "t");
-        WriteFile(m_store + "\\ORPHAN.TXT", "o");
-        // Files elsewhere that a record can be linked to.
-        WriteFile(m_area + "\\THERE.ZIP", "there");
-        WriteFile(m_area + "\\KEPT.ZIP", "kept");
-        const std::int32_t missing = Add("GONE.ZIP", "C:\\NOWHERE");
-        Add("TWIN.ZIP", m_store);
-        const std::int32_t twin = Add("twin.zip", m_store);
-        CatalogueCheck* check = Open();
-        ASSERT_NE(check, nullptr);
-        Click(*check, IDC_CHECK_AGAIN);
-        ASSERT_EQ(Lines(*check).size(), 4u);
-        const std::int32_t changed = c.change(*this, missing, twin);
-        // As a Record Interface tells the other windows.
-        SendMessageA(m_client->GetHandle(), WM_RECORDCHANGED, static_cast<WPARAM>(changed), 0);
-        EXPECT_EQ(Lines(*check), c.lines);
-        EXPECT_TRUE(BufferUntouched());
-        // What a fresh check shows agrees.
-        m_ui.Clear();
-        Click(*check, IDC_CHECK_AGAIN);
-        EXPECT_EQ(Lines(*check), c.lines);
-        DeleteFileA((m_area + "\\THERE.ZIP").c_str());
-        DeleteFileA((m_area + "\\KEPT.ZIP").c_str());
-    }
+    for (const Case& c : cases)
+        for (const bool told : {true, false}) {
+            if (c.ofTwin && !told)
+                continue;
+            SCOPED_TRACE(std::string(c.what) + (told ? ", told" : ", then Find"));
+            // A fresh catalogue for each case.
+            DeleteAll();
+            EmptyStore();
+            WriteFile(m_store + "\\TWIN.ZIP", "t");
+            WriteFile(m_store + "\\ORPHAN.TXT", "o");
+            const std::int32_t missing = Add("GONE.ZIP", "C:\\NOWHERE");
+            Add("TWIN.ZIP", m_store);
+            const std::int32_t second = Add("twin.zip", m_store);
+            const std::int32_t changed = c.ofTwin ? second : missing;
+            CatalogueCheck* check = Open();
+            ASSERT_NE(check, nullptr);
+            Click(*check, IDC_CHECK_AGAIN);
+            ASSERT_EQ(Lines(*check), (std::vector<std::string>{gone, orphan, twin, twin2}));
+            c.change(*this, changed);
+            m_ui.Clear();
+            if (told) {
+                // As a Record Interface tells the other windows.
+                SendMessageA(m_client->GetHandle(), WM_RECORDCHANGED, static_cast<WPARAM>(changed), 0);
+                EXPECT_TRUE(m_ui.Boxes().empty());
+            } else {
+                // The records as the other window left them: how many, and the missing file's record's name and place.
+                const auto records = [&] {
+                    return RecordCount() < 3 ? std::to_string(RecordCount())
+                                             : std::string(Read(missing).FileName) + "|" + Read(missing).Location;
+                };
+                const std::string asLeft = records();
+                m_ui.AnswerBox(IDYES);  // were the user asked to re-link, the answer would be Yes
+                Select(*check, "GONE.ZIP");
+                Click(*check, IDC_CHECK_FIND);
+                ASSERT_EQ(m_ui.Boxes().size(), 1u);
+                EXPECT_EQ(m_ui.Boxes()[0].text,
+                          "The catalogue has changed since the check: this line no longer holds. The list now shows "
+                          "the record as it is.");
+                EXPECT_EQ(m_ui.Boxes()[0].caption, "Find");
+                EXPECT_EQ(records(), asLeft) << "Find changed nothing";
+            }
+            EXPECT_EQ(Lines(*check), c.lines);
+            EXPECT_TRUE(BufferUntouched());
+            // What a fresh check shows agrees.
+            m_ui.Clear();
+            Click(*check, IDC_CHECK_AGAIN);
+            EXPECT_EQ(Lines(*check), c.lines);
+            DeleteFileA("C:\\NOWHERE\\GONE.ZIP");
+            RemoveDirectoryA("C:\\NOWHERE");
+        }
+    DeleteFileA((m_area + "\\THERE.ZIP").c_str());
 }
 
 TEST_F(CheckTest, KsStoreSpelledAnotherWayInARecordIsStillKsStore)
 {
     std::string forward = m_store;
-    for (char& ch : forward)
-        if (ch == '\\')
-            ch = '/';
+    std::replace(forward.begin(), forward.end(), '\\', '/');
     std::string lower = m_store + "\\";
     CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
-    const std::string dotted = BinDir() + "\\.\\KS_STORE";
     int n = 0;
-    for (const std::string& spelling : {forward, lower, dotted}) {
+    for (const std::string& spelling : {forward, lower, BinDir() + "\\.\\KS_STORE"}) {
         const std::string name = "FILE" + std::to_string(++n) + ".ZIP";
         WriteFile(m_store + "\\" + name, "stored");
         Add(name, spelling);

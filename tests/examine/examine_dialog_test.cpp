@@ -132,15 +132,11 @@ TEST_F(ExamineDialog, ListsTheFilesLeftAndEndsOnlyByClose)
         for (int id : {IDOK, IDC_EXAMINE_FILE_NAME, IDC_EXAMINE_TYPE_LIST, IDC_EXAMINE_DRIVE_LIST})
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, id))) << id;
         // The buttons read as the user knows them ("&&" shows one "&").
-        const struct {
-            int id;
-            const char* text;
-        } buttons[] = {{IDC_EXAMINE_EXAMINE, "Examine"}, {IDC_EXAMINE_INSTALL, "Copy && Install"},
-                       {IDC_EXAMINE_COPY, "Copy"}, {IDCANCEL, "Close"}, {IDC_EXAMINE_HELP, "Help"}};
-        for (const auto& b : buttons) {
-            char text[32]{};
-            GetDlgItemTextA(d, b.id, text, sizeof text);
-            EXPECT_STREQ(text, b.text);
+        for (auto [id, text] : {std::pair{IDC_EXAMINE_EXAMINE, "Examine"}, {IDC_EXAMINE_INSTALL, "Copy && Install"},
+                                {IDC_EXAMINE_COPY, "Copy"}, {IDCANCEL, "Close"}, {IDC_EXAMINE_HELP, "Help"}}) {
+            char shown[32]{};
+            GetDlgItemTextA(d, id, shown, sizeof shown);
+            EXPECT_STREQ(shown, text);
         }
         // Enter, a double click and OK do nothing; Help opens the topic.
         SelectFiles(d, {"README.TXT"});
@@ -343,15 +339,15 @@ TEST_F(ExamineDialog, AnExpandedFileReplacesAFileOfItsNameOnlyWhenTheUserSaysSoA
             ClickNow(d, c.copy ? IDC_EXAMINE_COPY : IDC_EXAMINE_EXAMINE);
             RealFileDialog::Press(d, IDCANCEL);
         });
+        // The question first; what the examined program says after it does not matter here.
         std::vector<std::string> texts = BoxTexts();
         ASSERT_GE(texts.size(), 1u);
         EXPECT_EQ(texts[0], "A File of this name already exists, would you like to overwrite it ?");
         EXPECT_EQ(texts.size() == 2 && texts[1] == "Error copying file !", c.failed);
         EXPECT_EQ(ks_test::ReadFileText(earlier), c.expanded ? LzOriginal() : "the user's earlier file");
         // Nothing of the expansion is left beside it.
-        const std::vector<std::string> left =
-            c.copy ? std::vector<std::string>{"SETUP.EXE"} : std::vector<std::string>{"SETUP.EX_", "SETUP.EXe"};
-        EXPECT_EQ(ks_test::FilesIn(c.copy ? m_dest : m_dir), left);
+        EXPECT_EQ(ks_test::FilesIn(c.copy ? m_dest : m_dir),
+                  (c.copy ? std::vector<std::string>{"SETUP.EXE"} : std::vector<std::string>{"SETUP.EX_", "SETUP.EXe"}));
     }
 }
 

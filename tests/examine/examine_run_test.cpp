@@ -301,27 +301,22 @@ TEST_F(ExamineRun, ExamineTakesTheFileALineStandsForEvenWhenItIsListedByItsShort
     ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);
     const std::wstring shortWide = std::wstring(shortPath).substr(std::wstring(shortPath).rfind(L'\\') + 1);
     const std::string shortName(shortWide.begin(), shortWide.end());
-    struct Case {
-        std::string line;  // the line selected, by the name it begins with
-        std::string copy;  // the name the examined copy has in KS_TEMP
-        std::string contents;
-    } cases[] = {{shortName, shortName, "ten bytes!"}, {"a plain one.qqq", "a plain one.qqq", "plain"}};
     KsManage* m = Open();
     ASSERT_NE(m, nullptr);
-    HWND list = m->GetItem(IDC_DOWNLOAD_FILES);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
+    // Each line by the name it begins with, which is also the name of the examined copy in KS_TEMP.
+    for (auto [name, contents] : {std::pair{shortName, "ten bytes!"}, {std::string("a plain one.qqq"), "plain"}}) {
+        SCOPED_TRACE(name);
         m_ui.Clear();
-        const LRESULT index =
-            SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(c.line.c_str()));
+        const LRESULT index = SendMessageA(m->GetItem(IDC_DOWNLOAD_FILES), LB_FINDSTRING, static_cast<WPARAM>(-1),
+                                           reinterpret_cast<LPARAM>(name.c_str()));
         ASSERT_NE(index, LB_ERR);
         Select(*m, static_cast<int>(index));
         ks_test::Click(*m, IDC_DOWNLOAD_EXAMINE);
         // No program takes the type: the copy in KS_TEMP goes to the viewer.
         EXPECT_TRUE(m_ui.Boxes().empty());
         ASSERT_EQ(Starts().size(), 1u);
-        EXPECT_EQ(Starts()[0].text, ks_test::BinDir() + "\\ksview.exe " + examine::QuotedIfSpaced(Scratch() + "\\" + c.copy));
-        EXPECT_EQ(ks_test::ReadFileText(Scratch() + "\\" + c.copy), c.contents);
+        EXPECT_EQ(Starts()[0].text, ks_test::BinDir() + "\\ksview.exe " + examine::QuotedIfSpaced(Scratch() + "\\" + name));
+        EXPECT_EQ(ks_test::ReadFileText(Scratch() + "\\" + name), contents);
     }
     DeleteFileW(wide.c_str());
 }
@@ -467,19 +462,15 @@ TEST_F(ExamineRun, AMissingKsTempIsMadeAgainForTheRunAndOneThatIsALinkIsNeverEmp
     ks_test::PutFile(m_area, "unpacks.kstx", ks_test::UnpackScript({"OUT.TXT"}, false));
     const std::string outside = MakeDir("elsewhere");
     ks_test::PutFile(outside, "precious.txt", "keep me");
-    struct Case {
-        const char* what;
-        bool link;
-    } cases[] = {{"KS_TEMP removed", false}, {"KS_TEMP a link to another folder", true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const bool link : {false, true}) {
+        SCOPED_TRACE(link ? "KS_TEMP a link to another folder" : "KS_TEMP removed");
         m_ui.Clear();
         DeleteFileA(m_log.c_str());
         // A run leaves the process in KS_TEMP, which could not be removed then.
         SetCurrentDirectoryA(ks_test::BinDir().c_str());
         ks_test::RemoveTree(Scratch());
         ASSERT_EQ(GetFileAttributesA(Scratch().c_str()), INVALID_FILE_ATTRIBUTES);
-        if (c.link) {
+        if (link) {
             const std::string made = ks_test::RunUnix("ln -sfn '" + ks_test::UnixPath(outside) + "' '" +
                                                       ks_test::UnixPath(ks_test::BinDir()) + "/KS_TEMP'");
             ASSERT_TRUE(made.empty()) << made;
@@ -488,7 +479,7 @@ TEST_F(ExamineRun, AMissingKsTempIsMadeAgainForTheRunAndOneThatIsALinkIsNeverEmp
         ASSERT_NE(m, nullptr);
         Select(*m, 0);
         ks_test::Click(*m, IDC_DOWNLOAD_EXAMINE);
-        if (c.link) {
+        if (link) {
             EXPECT_EQ(BoxTexts(),
                       std::vector<std::string>{"Sorry, the current working directory does not match the KS_TEMP directory."});
             EXPECT_TRUE(Started().empty());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -644,17 +645,12 @@ TEST_F(RecordInterface, RelinkToTheSameFileByAnotherSpellingAsksNothingAndDelete
     GetShortPathNameA(file.c_str(), shortPath, MAX_PATH);
     ASSERT_NE(std::string(shortPath).find('~'), std::string::npos) << shortPath;
     std::string zPath = "Z:" + ks_test::UnixPath(file);
-    for (char& c : zPath)
-        if (c == '/')
-            c = '\\';
+    std::replace(zPath.begin(), zPath.end(), '/', '\\');
     for (const std::string& spelling : {Lower(file), std::string(shortPath), zPath}) {
         SCOPED_TRACE(spelling);
         m_ui.Clear();
         m_ui.AnswerBox(IDYES);  // were the old file offered for deleting, it would go
-        m_ui.AnswerOpenFile([spelling](OPENFILENAMEA& ofn, DWORD&) {
-            lstrcpynA(ofn.lpstrFile, spelling.c_str(), ofn.nMaxFile);
-            return true;
-        });
+        m_ui.PickFile(spelling);
         Click(d, IDC_RECORD_RELINK);
         EXPECT_TRUE(m_ui.Boxes().empty());
         EXPECT_EQ(Contents(file), "mine");
@@ -696,19 +692,13 @@ TEST_F(RecordInterface, ARecordWhoseNameLeadsToAFolderNeverHasTheFolderOfferedOr
         // Re-Link offers no deleting of the folder, and a folder is not linked to.
         m_ui.Clear();
         m_ui.AnswerBox(IDYES);
-        m_ui.AnswerOpenFile([this](OPENFILENAMEA& ofn, DWORD&) {
-            lstrcpynA(ofn.lpstrFile, (m_dir + "\\SUBDIR").c_str(), ofn.nMaxFile);
-            return true;
-        });
+        m_ui.PickFile(m_dir + "\\SUBDIR");
         Click(d, IDC_RECORD_RELINK);
         EXPECT_EQ(BoxTexts(),
                   std::vector<std::string>{"This is not a file that a record can be linked to. Changes will NOT be processed."});
         EXPECT_STREQ(Stored(n).FileName, name);
         m_ui.Clear();
-        m_ui.AnswerOpenFile([&chosen](OPENFILENAMEA& ofn, DWORD&) {
-            lstrcpynA(ofn.lpstrFile, chosen.c_str(), ofn.nMaxFile);
-            return true;
-        });
+        m_ui.PickFile(chosen);
         Type(d, IDC_RECORD_FILENAME, name);
         Click(d, IDC_RECORD_RELINK);
         EXPECT_TRUE(m_ui.Boxes().empty());

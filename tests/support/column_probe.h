@@ -1,32 +1,30 @@
-// What a list of columns shows: its lines painted into a bitmap, and where each line's text stands compared
-// with the headings over the list.
+// What a window shows, pixel by pixel: its client area painted into a bitmap, and for a list of columns where each
+// line's text stands compared with the headings over the list.
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace ks_test {
 
-// A window's client area as it paints itself (WM_PRINTCLIENT), pixel by pixel.
-class ClientPicture {
+// A width x height picture of what paint draws into a memory bitmap of the screen's kind.
+class Picture {
 public:
-    explicit ClientPicture(HWND window)
+    Picture(int width, int height, const std::function<void(HDC)>& paint) : m_width(width), m_height(height)
     {
-        RECT client{};
-        GetClientRect(window, &client);
-        m_width = client.right;
-        m_height = client.bottom;
         HDC screen = GetDC(nullptr);
         HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, m_width, m_height);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
         HGDIOBJ old = SelectObject(dc, bitmap);
-        FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-        SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-        m_pixels.resize(static_cast<std::size_t>(m_width) * m_height);
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                m_pixels[static_cast<std::size_t>(y) * m_width + x] = GetPixel(dc, x, y);
+        const RECT all{0, 0, width, height};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+        paint(dc);
+        m_pixels.resize(static_cast<std::size_t>(width) * height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                m_pixels[static_cast<std::size_t>(y) * width + x] = GetPixel(dc, x, y);
         SelectObject(dc, old);
         DeleteObject(bitmap);
         DeleteDC(dc);
@@ -34,54 +32,103 @@ public:
     }
     COLORREF At(int x, int y) const { return m_pixels[static_cast<std::size_t>(y) * m_width + x]; }
     int Width() const { return m_width; }
-
-    // The x positions in a band of rows where anything but the background colour is painted.
-    std::vector<bool> InkColumns(int top, int bottom, COLORREF background) const
+    // Whether (x, y) lies in the picture and holds anything but the background.
+    bool Ink(int x, int y, COLORREF background) const
     {
-        std::vector<bool> ink(static_cast<std::size_t>(m_width), false);
-        for (int y = top < 0 ? 0 : top; y < bottom && y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                if (At(x, y) != background)
-                    ink[static_cast<std::size_t>(x)] = true;
-        return ink;
+        return x >= 0 && x < m_width && y >= 0 && y < m_height && At(x, y) != background;
     }
 
-    // Whether the text painted in [from, to) of a row ends with this text, as the list's font draws it.
-    bool EndsWithText(HWND list, const RECT& row, int from, int to, COLORREF background, const char* text) const
+private:
+    int m_width;
+    int m_height;
+    std::vector<COLORREF> m_pixels;
+};
+
+// A window's client area as it paints itself (WM_PRINTCLIENT).
+inline Picture ClientPicture(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    return Picture(client.right, client.bottom, [window](HDC dc) {
+        SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    });
+}
+
+// A list box of tab-separated columns under headings, as painted once the focus is given to another control
+// (a focused line carries a dotted frame across it).
+class ListColumns {
+public:
+    ListColumns(HWND list, const std::vector<HWND>& headings, HWND focus)
+        : m_list(list), m_picture((SetFocus(focus), ClientPicture(list)))
     {
+        for (HWND heading : headings) {
+            RECT rect{};
+            GetWindowRect(heading, &rect);
+            MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&rect), 1);
+            m_headings.push_back(rect.left);
+        }
+    }
+    // The headings' left edges in the list's client coordinates.
+    const std::vector<int>& Headings() const { return m_headings; }
+
+    // Empty when the text of each column of a line begins at its heading (within the few pixels a letter's own
+    // side leaves) and nothing of the column before reaches up to it; otherwise where it does not.
+    std::string Misplaced(int line) const
+    {
+        constexpr int kLetterSide = 3;
+        constexpr int kGap = 2;
+        const RECT row = Row(line);
+        auto firstInk = [&](int from, int to) {
+            for (int x = from; x < to; ++x)
+                for (int y = row.top; y < row.bottom; ++y)
+                    if (m_picture.Ink(x, y, Background()))
+                        return x;
+            return -1;
+        };
+        std::string problems;
+        for (std::size_t i = 0; i < m_headings.size(); ++i) {
+            const int at = m_headings[i];
+            if (i > 0 && firstInk(at - kGap, at) >= 0)
+                problems += "column " + std::to_string(i - 1) + " runs up to the heading at x=" + std::to_string(at) + "; ";
+            const int first = firstInk(at - kGap, at + kLetterSide + 1);
+            if (first < at)
+                problems += "column " + std::to_string(i) + " does not start at its heading at x=" + std::to_string(at) +
+                            " (first ink there: " + std::to_string(first) + "); ";
+        }
+        return problems;
+    }
+
+    // Whether what a column of a line shows ends with this text, as the list's font draws it.
+    bool EndsWith(int line, std::size_t column, const char* text) const
+    {
+        const RECT row = Row(line);
         const int height = row.bottom - row.top;
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
-        SIZE extent{};
-        GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, extent.cx, height);
-        HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-        RECT all{0, 0, extent.cx, height};
-        FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        DrawTextA(dc, text, -1, &all, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        auto inkAt = [&](int x, int y) { return GetPixel(dc, x, y) != GetSysColor(COLOR_WINDOW); };
-        int textLast = -1;
-        for (int x = 0; x < extent.cx; ++x)
-            for (int y = 0; y < height; ++y)
-                if (inkAt(x, y))
-                    textLast = x;
-        int shownLast = -1;
-        for (int x = from; x < to && x < m_width; ++x)
-            for (int y = row.top; y < row.bottom; ++y)
-                if (At(x, y) != background)
-                    shownLast = x;
+        // The text alone, drawn as the list draws it; no longer than the list if it is to end a column.
+        const Picture alone(m_picture.Width(), height, [&](HDC dc) {
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(m_list, WM_GETFONT, 0, 0)));
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            RECT all{0, 0, m_picture.Width(), height};
+            DrawTextA(dc, text, -1, &all, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        });
+        auto textAt = [&](int x, int y) { return alone.Ink(x, y, Background()); };
+        auto shownIn = [&](int x, int y) { return y >= 0 && y < height && m_picture.Ink(x, row.top + y, Background()); };
+        auto lastInk = [height](auto&& ink, int from, int to) {
+            int last = -1;
+            for (int x = from; x < to; ++x)
+                for (int y = 0; y < height; ++y)
+                    last = ink(x, y) ? x : last;
+            return last;
+        };
+        const int textLast = lastInk(textAt, 0, m_picture.Width());
+        const int shownLast = lastInk(shownIn, m_headings[column],
+                                      column + 1 < m_headings.size() ? m_headings[column + 1] : m_picture.Width());
         // Glyphs may sit a pixel apart from where a text drawn on its own puts them (the list draws from another
         // start and centres in its own row, and the font places glyphs at fractional positions), and the first
         // columns may also hold ink of the glyph before: each inked pixel must have ink within a pixel of it in
         // the other picture.
         constexpr int kTouching = 2;
-        auto shownAt = [&](int x, int y) {
-            const int at = shownLast - textLast + x;
-            return at >= 0 && at < m_width && y >= 0 && y < height && At(at, row.top + y) != background;
-        };
+        auto shownAt = [&](int x, int y) { return shownIn(shownLast - textLast + x, y); };
         auto inkNear = [](auto&& ink, int x, int y) {
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx)
@@ -89,63 +136,26 @@ public:
                         return true;
             return false;
         };
-        auto textAt = [&](int x, int y) { return x >= 0 && x < extent.cx && y >= 0 && y < height && inkAt(x, y); };
         bool same = textLast >= 0 && shownLast >= textLast;
         for (int x = textLast > kTouching ? kTouching : 0; same && x <= textLast; ++x)
             for (int y = 0; same && y < height; ++y)
                 same = (!textAt(x, y) || inkNear(shownAt, x, y)) && (!shownAt(x, y) || inkNear(textAt, x, y));
-        SelectObject(dc, oldBitmap);
-        SelectObject(dc, oldFont);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        ReleaseDC(nullptr, screen);
         return same;
     }
 
 private:
-    int m_width = 0;
-    int m_height = 0;
-    std::vector<COLORREF> m_pixels;
-};
-
-// A control's left edge in another window's client coordinates.
-inline int LeftIn(HWND control, HWND window)
-{
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    POINT left{rect.left, rect.top};
-    ScreenToClient(window, &left);
-    return left.x;
-}
-
-// The first x in [from, to) with ink, or -1.
-inline int FirstInk(const std::vector<bool>& ink, int from, int to)
-{
-    for (int x = from < 0 ? 0 : from; x < to && x < static_cast<int>(ink.size()); ++x)
-        if (ink[static_cast<std::size_t>(x)])
-            return x;
-    return -1;
-}
-
-// Whether a line of a list stands under its headings: the text of column i begins at heading i (within the
-// few pixels a letter's own side leaves) and nothing of the column before reaches up to it. Headings are in
-// the list's client coordinates; an empty result means it does, otherwise it says where it does not.
-inline std::string ColumnsUnderHeadings(const std::vector<bool>& ink, const std::vector<int>& headings)
-{
-    constexpr int kLetterSide = 3;
-    constexpr int kGap = 2;
-    std::string problems;
-    for (std::size_t i = 0; i < headings.size(); ++i) {
-        const int at = headings[i];
-        if (i > 0 && FirstInk(ink, at - kGap, at) >= 0)
-            problems += "column " + std::to_string(i - 1) + " runs up to the heading at x=" + std::to_string(at) + "; ";
-        const int first = FirstInk(ink, at - kGap, at + kLetterSide + 1);
-        if (first < at)
-            problems += "column " + std::to_string(i) + " does not start at its heading at x=" + std::to_string(at) +
-                        " (first ink there: " + std::to_string(first) + "); ";
+    static COLORREF Background() { return GetSysColor(COLOR_WINDOW); }
+    RECT Row(int line) const
+    {
+        RECT row{};
+        SendMessageA(m_list, LB_GETITEMRECT, line, reinterpret_cast<LPARAM>(&row));
+        return row;
     }
-    return problems;
-}
+
+    HWND m_list;
+    Picture m_picture;
+    std::vector<int> m_headings;
+};
 
 // The height and width a static's text needs when it wraps within the static's width.
 inline SIZE WrappedTextSize(HWND label)

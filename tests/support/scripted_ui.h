@@ -46,6 +46,11 @@ public:
     void OnDialog(int templateId, DialogAction action) { m_dialogActions.push_back({templateId, std::move(action)}); }
     // The next open-file dialog is answered by this function instead of being shown.
     void AnswerOpenFile(OpenFileAnswer answer) { m_openFileAnswers.push_back(std::move(answer)); }
+    // The next open-file dialog picks this path.
+    void PickFile(const std::string& path)
+    {
+        AnswerOpenFile([path](OPENFILENAMEA& ofn, DWORD&) { return lstrcpynA(ofn.lpstrFile, path.c_str(), ofn.nMaxFile); });
+    }
     // The next save-file dialog is answered by this function (unscripted ones are cancelled).
     void AnswerSaveFile(OpenFileAnswer answer) { m_saveFileAnswers.push_back(std::move(answer)); }
     // The next folder browser picks this folder (unscripted browsers are cancelled).
