@@ -38,4 +38,10 @@ inline void SetRegString(const char* section, const char* name, const char* valu
     RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value, lstrlenA(value) + 1);
 }
 
+inline void SetRegNumber(const char* section, const char* name, DWORD value)
+{
+    const std::string key = std::string(kProgramKey) + "\\" + section;
+    RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value);
+}
+
 }  // namespace ks_test

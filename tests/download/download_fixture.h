@@ -21,12 +21,6 @@ inline std::string CurrentDirectory()
     return dir;
 }
 
-inline void SetRegNumber(const char* section, const char* name, DWORD value)
-{
-    const std::string key = std::string(kProgramKey) + "\\" + section;
-    RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value);
-}
-
 // Writes a file of the given content; returns its full name.
 inline std::string PutFile(const std::string& dir, const char* name, const std::string& content = {})
 {

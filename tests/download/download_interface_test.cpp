@@ -16,6 +16,7 @@
 #include "framework/mdi.h"
 #include "resources/resource_ids.h"
 #include "tests/download/download_fixture.h"
+#include "tests/support/list_lines.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -62,19 +63,6 @@ protected:
             names.push_back(text);
         }
         return names;
-    }
-    // The lines as the list holds them, through the wide calls.
-    static std::vector<std::wstring> WideLines(const KsManage& m)
-    {
-        std::vector<std::wstring> lines;
-        HWND list = m.GetItem(IDC_DOWNLOAD_FILES);
-        const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t text[MAX_PATH]{};
-            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            lines.push_back(text);
-        }
-        return lines;
     }
     // A file's short name, as the platform gives it.
     static std::string ShortNameOf(const std::wstring& path)
@@ -302,7 +290,7 @@ TEST_F(DownloadInterface, AFileNamedOutsideTheCodePageIsListedByItsShortNameAndI
     // The line of the short-named file shows the name the program uses and the real one, whole.
     const std::wstring expected = KsManage::ShortNameLine(ShortNameOf(wide), realName);
     int shortLine = -1;
-    const std::vector<std::wstring> lines = WideLines(*m);
+    const std::vector<std::wstring> lines = ks_test::ListTexts(m->GetItem(IDC_DOWNLOAD_FILES));
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (lines[i] == expected)
             shortLine = static_cast<int>(i);

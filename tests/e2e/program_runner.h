@@ -12,15 +12,13 @@
 
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
+#include "tests/support/list_lines.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_paths.h"
 
 namespace ks_test {
 
 using namespace std::chrono_literals;
-
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 
 template <class Condition>
 bool Eventually(Condition condition, std::chrono::milliseconds timeout)
@@ -162,19 +160,6 @@ inline HWND DialogWithControl(HWND parent, int id)
     return nullptr;
 }
 
-// A list box's lines; across processes the list answers in UTF-16.
-inline std::vector<std::wstring> ListTexts(HWND list)
-{
-    std::vector<std::wstring> texts;
-    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[300]{};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        texts.push_back(text);
-    }
-    return texts;
-}
-
 // Settings of a program set up before, with one download area "Mail" at path and no other.
 inline void SetOnlyAreaOne(const std::string& path)
 {
@@ -186,18 +171,30 @@ inline void SetOnlyAreaOne(const std::string& path)
     SetRegString("Download Directorys", "Alias One", "Mail");
 }
 
+// The dialog of the MDI child titled so, once it is up; null when it does not come.
+inline HWND ChildDialog(HWND main, const char* title, int control)
+{
+    HWND dialog = nullptr;
+    Eventually(
+        [&] {
+            HWND child = FindChildByTitle(main, title);
+            return child && (dialog = DialogWithControl(child, control)) != nullptr;
+        },
+        std::chrono::seconds(20));
+    return dialog;
+}
+
 // Opens a Download Interface in the running program's main window; its dialog, or null.
 inline HWND OpenDownloadInterface(HWND main)
 {
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(CM_FILES_DOWNLOADED, 0), 0);
-    HWND child = nullptr;
-    if (!Eventually([&] { return (child = FindChildByTitle(main, "Download Interface - 0")) != nullptr; },
-                    std::chrono::seconds(20)))
-        return nullptr;
-    HWND manage = nullptr;
-    Eventually([&] { return (manage = DialogWithControl(child, IDC_DOWNLOAD_FILES)) != nullptr; },
-               std::chrono::seconds(10));
-    return manage;
+    return ChildDialog(main, "Download Interface - 0", IDC_DOWNLOAD_FILES);
+}
+
+// A button pressed in another process's dialog.
+inline void Press(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 // The program started from its folder (its settings already made) with a Download Interface open; the handles

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,13 +14,7 @@
 
 namespace {
 
-std::string Contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return in ? std::string((std::istreambuf_iterator<char>(in)), {}) : "(none)";
-}
-
-void Put(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+using ks_test::PutBytes;
 
 std::string Narrow(const std::wstring& wide) { return std::string(wide.begin(), wide.end()); }
 
@@ -97,7 +89,7 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
     const std::vector<Case> cases = {
         {"a rename within the volume", [](FileMoves&, PlayedFiles&) {}, true, {}, {"setup.exe=the download"}},
         {"a file of that name at target is never touched",
-         [&](FileMoves& t, PlayedFiles&) { Put(file(t.m_store, "setup.exe"), "stored before"); }, false,
+         [&](FileMoves& t, PlayedFiles&) { PutBytes(file(t.m_store, "setup.exe"), "stored before"); }, false,
          {"setup.exe=the download"}, {"setup.exe=stored before"}},
         {"a name differing only in letter case still answers to the source's name",
          [&](FileMoves& t, PlayedFiles&) {
@@ -109,7 +101,7 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
          [&](FileMoves&, PlayedFiles& files) {
              files.rename = [&files](const std::wstring& from, const std::wstring& to) {
                  const bool renamed = files.real.Rename(from, to);
-                 Put(Narrow(from), "the next download");
+                 PutBytes(Narrow(from), "the next download");
                  return renamed;
              };
          },
@@ -124,7 +116,7 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
         {"a failed move while someone else's file appeared at target",
          [&](FileMoves&, PlayedFiles& files) {
              files.rename = [](const std::wstring&, const std::wstring& to) {
-                 Put(Narrow(to), "someone else's");
+                 PutBytes(Narrow(to), "someone else's");
                  SetLastError(ERROR_ACCESS_DENIED);
                  return false;
              };
@@ -135,10 +127,9 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
         {"another volume: the copy fails half-way (the disk is full)",
          [&](FileMoves&, PlayedFiles& files) {
              files.rename = AnotherVolume;
-             files.copyNew = [&files](const std::wstring& from, const std::wstring& to, std::optional<FileIdentity>& read,
-                                      std::optional<FileIdentity>& made) {
+             files.copyNew = [&files](auto& from, auto& to, auto& read, auto& made) {
                  read = files.real.Identity(from);
-                 Put(Narrow(to), "the dow");
+                 PutBytes(Narrow(to), "the dow");
                  made = files.real.Identity(to);
                  SetLastError(ERROR_DISK_FULL);
                  return false;
@@ -148,9 +139,8 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
         {"another volume: the copy cannot even be made (a file took its name)",
          [&](FileMoves&, PlayedFiles& files) {
              files.rename = AnotherVolume;
-             files.copyNew = [&files](const std::wstring& from, const std::wstring& to, std::optional<FileIdentity>& read,
-                                      std::optional<FileIdentity>& made) {
-                 Put(Narrow(to), "someone else's");
+             files.copyNew = [&files](auto& from, auto& to, auto& read, auto& made) {
+                 PutBytes(Narrow(to), "someone else's");
                  return files.real.CopyNew(from, to, read, made);
              };
          },
@@ -171,12 +161,11 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
         {"another volume: meanwhile another program took the source away and a new file came",
          [&](FileMoves&, PlayedFiles& files) {
              files.rename = AnotherVolume;
-             files.copyNew = [&files](const std::wstring& from, const std::wstring& to, std::optional<FileIdentity>& read,
-                                      std::optional<FileIdentity>& made) {
+             files.copyNew = [&files](auto& from, auto& to, auto& read, auto& made) {
                  const bool copied = files.real.CopyNew(from, to, read, made);
                  const std::wstring taken = from.substr(0, from.rfind(L'\\')) + L"\\TAKEN.EXE";
                  MoveFileW(from.c_str(), taken.c_str());
-                 Put(Narrow(from), "the next download");
+                 PutBytes(Narrow(from), "the next download");
                  return copied;
              };
          },
@@ -187,7 +176,7 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
         TearDown();
         SetUp();
         const std::string source = file(m_area, "setup.exe");
-        Put(source, "the download");
+        PutBytes(source, "the download");
         PlayedFiles files;
         c.arrange(*this, files);
         EXPECT_EQ(MoveWholeFile(source, file(m_store, "setup.exe")), c.moved);
@@ -195,7 +184,7 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
             std::vector<std::string> shown;
             for (const std::string& name : ks_test::FilesIn(dir)) {
                 SetFileAttributesA((dir + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                shown.push_back(name + "=" + Contents(dir + "\\" + name));
+                shown.push_back(name + "=" + ks_test::ReadFileText(dir + "\\" + name));
             }
             return shown;
         };
@@ -207,7 +196,7 @@ TEST_F(FileMoves, AMoveIsWholeOrNothingAndOnlyEverRemovesACopyItMade)
 TEST_F(FileMoves, ACopyToAnotherVolumeKeepsTheFilesDateAndMarks)
 {
     const std::string source = m_area + "\\OLD.TXT";
-    Put(source, "written long ago");
+    PutBytes(source, "written long ago");
     FILETIME written{};
     SYSTEMTIME day{1996, 1, 0, 5, 12, 0, 0, 0};
     SystemTimeToFileTime(&day, &written);
@@ -227,7 +216,7 @@ TEST_F(FileMoves, ACopyToAnotherVolumeKeepsTheFilesDateAndMarks)
 
 TEST_F(FileMoves, FilesAndFoldersAreKnownByIdentityWhateverTheSpelling)
 {
-    Put(m_store + "\\LONG NAME FILE.TXT", "x");
+    PutBytes(m_store + "\\LONG NAME FILE.TXT", "x");
     CreateDirectoryA((m_root + "\\Long Folder Name").c_str(), nullptr);
     wchar_t shortPath[MAX_PATH]{};
     GetShortPathNameW(Widened(m_root + "\\Long Folder Name").c_str(), shortPath, MAX_PATH);

@@ -1,12 +1,12 @@
 // ProgramTest: a started program in this process (frame, MDI client, the real engine on an empty table) with
-// the seam scripted, a scratch folder for areas, and the catalogue read and written through the engine.
+// the seam scripted, area one (the default) in a scratch folder, and the catalogue read and written through the
+// engine.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,40 +17,10 @@
 #include "engine/file_record.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_paths.h"
 
 namespace ks_test {
-
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline void WriteBytes(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-inline std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return in ? std::string((std::istreambuf_iterator<char>(in)), {}) : "(none)";
-}
-
-// The names of the plain files in a directory as the ANSI calls give them ("?" for what the code page
-// lacks), sorted.
-inline std::vector<std::string> FilesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((dir + (dir.back() == '\\' ? "*" : "\\*")).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -79,6 +49,10 @@ protected:
         ASSERT_TRUE(m_client->LinkReady());
         // The start-up's own message (splash, area check) is done before the test begins.
         m_app->PumpWaitingMessages();
+        m_area = MakeDir("area one");
+        SetArea(1, m_area, "Downloads");
+        SetRegNumber("Download Directorys", "Default", 1);
+        m_client->AreasChanged();
     }
     void TearDown() override
     {
@@ -99,6 +73,14 @@ protected:
         CreateDirectoryA(dir.c_str(), nullptr);
         return dir;
     }
+    // A file that arrived some while ago (so it counts as settled).
+    static std::string Settled(const std::string& dir, const std::string& name, const std::string& content)
+    {
+        const std::string path = dir + "\\" + name;
+        PutBytes(path, content);
+        SetWrittenHoursAgo(path, 30);
+        return path;
+    }
     // Area n with its path and alias, as the Path Preferences write them.
     static void SetArea(int area, const std::string& path, const char* alias)
     {
@@ -110,14 +92,16 @@ protected:
 
     // Adds a record through the engine, as a store would; the shared record is left as it was.
     void AddRecord(const std::string& name, const std::string& location, const std::string& title = "",
-                   const std::string& abstract = "")
+                   const std::string& abstract = "", const std::string& keywords = "",
+                   const std::string& date = "01/05/96")
     {
         const RecordBufferGuard keep(m_client->RecordBuffer);
         FileRecord& r = m_client->RecordBuffer;
         r = FileRecord{};
         SetFieldText(r.FileName, name);
-        SetFieldText(r.DownloadDate, "01/05/96");
+        SetFieldText(r.DownloadDate, date);
         SetFieldText(r.Title, title);
+        SetFieldText(r.Keywords, keywords);
         SetFieldText(r.Location, location);
         SetFieldText(r.Abstract, abstract);
         EXPECT_EQ(m_client->SendEngineCommand(ENG_ADD, 0), 0);
@@ -152,6 +136,7 @@ protected:
     KsClient* m_client = nullptr;
     std::string m_store;
     std::string m_scratch;
+    std::string m_area;
     char m_previousDir[MAX_PATH]{};
 };
 

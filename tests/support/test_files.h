@@ -4,10 +4,19 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace ks_test {
+
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Writes a file of these bytes, replacing what was there.
+inline void PutBytes(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
 
 // A file's bytes; empty when it cannot be read.
 inline std::string ReadFileText(const std::string& path)
