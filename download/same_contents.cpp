@@ -72,14 +72,14 @@ std::string StoreContents::SameAs(const std::wstring& source)
     const auto [first, last] = m_bySize.equal_range(SizeOf(own.nFileSizeHigh, own.nFileSizeLow));
     for (auto it = first; it != last; ++it) {
         Stored& stored = it->second;
-        // The source itself, whichever of its names (a short one, say) it was given by.
-        if (SameFile(stored.path, source))
-            continue;
         if (!sourceDigest && !(sourceDigest = FileDigest(source)))
             return {};
         if (!stored.digest)
             stored.digest = FileDigest(stored.path);
-        if (stored.digest == sourceDigest)
+        // The source itself, whichever of its names (a short one, say) it was given by, is no other copy. Asked
+        // only of a copy whose contents agree: opening both files for every stored file of the same size made
+        // a run of many alike files slow down with every file it stored.
+        if (stored.digest == sourceDigest && !SameFile(stored.path, source))
             return stored.shown;
     }
     return {};
