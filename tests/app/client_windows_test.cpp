@@ -15,6 +15,7 @@
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/program_start.h"
 
 namespace {
 
@@ -58,8 +59,7 @@ protected:
         GetCurrentDirectoryA(MAX_PATH, m_previousDir);
         SetCurrentDirectoryA(ks_test::BinDir().c_str());
         // An empty table: the engine of an earlier test has ended and released it.
-        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-            Sleep(20);
+        ks_test::WaitForEngineToEnd();
         DeleteFileA((ks_test::BinDir() + "\\kspdx.tbl").c_str());
     }
     void TearDown() override

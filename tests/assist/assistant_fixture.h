@@ -20,6 +20,7 @@
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/program_start.h"
 
 namespace ks_test {
 
@@ -88,8 +89,7 @@ protected:
         m_manage.reset();
         m_child.reset();
         m_client.reset();
-        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-            Sleep(20);
+        ks_test::WaitForEngineToEnd();
         m_app.reset();
         SetCurrentDirectoryA(m_previousDir);
         for (const std::string& dir : {m_prog, m_area, m_source}) {

@@ -18,6 +18,7 @@
 #include "resources/resource_ids.h"
 #include "tests/support/column_probe.h"
 #include "tests/support/during_walk.h"
+#include "tests/support/program_start.h"
 #include "tests/app/registry_probe.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
@@ -44,18 +45,7 @@ class CheckTest : public ::testing::Test {
 public:
     void SetUp() override
     {
-        ks_test::DeleteProgramSettings();
-        ks_test::SetRegString("Initialisation", "Setup", "OK");
-        ks_test::SetRegString("Download Directorys", "Area One", "No Path");
-        GetCurrentDirectoryA(MAX_PATH, m_previousDir);
-        SetCurrentDirectoryA(BinDir().c_str());
-        ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
-        DeleteFileA((BinDir() + "\\kspdx.tbl").c_str());
-        m_app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-        ASSERT_TRUE(m_app->InitInstance());
-        m_client = m_app->Client;
-        ASSERT_NE(m_client, nullptr);
-        ASSERT_TRUE(m_client->LinkReady());
+        ASSERT_NO_FATAL_FAILURE(ks_test::StartProgram(m_app, m_client, m_previousDir));
         m_store = BinDir() + "\\KS_STORE";
         EmptyStore();
         char temp[MAX_PATH];
@@ -66,14 +56,10 @@ public:
     }
     void TearDown() override
     {
-        m_app.reset();
-        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-            Sleep(20);
+        ks_test::EndProgram(m_app, m_previousDir);
         EmptyStore();
         DeleteFileA((m_area + "\\GONE.ZIP").c_str());
         RemoveDirectoryA(m_area.c_str());
-        SetCurrentDirectoryA(m_previousDir);
-        ks_test::DeleteProgramSettings();
     }
     // The test program's KS_STORE holds only what a test puts there.
     void EmptyStore()

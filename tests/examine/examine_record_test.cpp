@@ -14,6 +14,7 @@
 #include "records/rec_child.h"
 #include "resources/resource_ids.h"
 #include "tests/examine/examine_fixture.h"
+#include "tests/support/program_start.h"
 
 namespace {
 
@@ -40,8 +41,7 @@ protected:
         PostMessageA(m_app->GetMainWindow()->GetHandle(), WM_CLOSE, 0, 0);
         EXPECT_EQ(m_app->MessageLoop(), 0);
         m_app.reset();
-        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-            Sleep(20);
+        ks_test::WaitForEngineToEnd();
         ExamineFixture::TearDown();
     }
     std::int32_t AddRecord(const char* fileName)

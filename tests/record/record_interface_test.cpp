@@ -17,6 +17,7 @@
 #include "resources/resource_ids.h"
 #include "tests/download/download_fixture.h"
 #include "tests/support/unix_shell.h"
+#include "tests/support/program_start.h"
 
 namespace {
 
@@ -77,8 +78,7 @@ protected:
         PostMessageA(m_app->GetMainWindow()->GetHandle(), WM_CLOSE, 0, 0);
         EXPECT_EQ(m_app->MessageLoop(), 0);
         m_app.reset();
-        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-            Sleep(20);
+        ks_test::WaitForEngineToEnd();
         ks_test::ScratchTest::TearDown();
     }
 

@@ -15,6 +15,7 @@
 #include "records/srch_child.h"
 #include "resources/resource_ids.h"
 #include "tests/app/registry_probe.h"
+#include "tests/support/program_start.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_paths.h"
 
@@ -24,18 +25,7 @@ class SearchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DeleteProgramSettings();
-        SetRegString("Initialisation", "Setup", "OK");
-        SetRegString("Download Directorys", "Area One", "No Path");
-        GetCurrentDirectoryA(MAX_PATH, m_previousDir);
-        SetCurrentDirectoryA(BinDir().c_str());
-        ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
-        DeleteFileA((BinDir() + "\\kspdx.tbl").c_str());
-        m_app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-        ASSERT_TRUE(m_app->InitInstance());
-        m_client = m_app->Client;
-        ASSERT_NE(m_client, nullptr);
-        ASSERT_TRUE(m_client->LinkReady());
+        ASSERT_NO_FATAL_FAILURE(StartProgram(m_app, m_client, m_previousDir));
         m_child = static_cast<SrchChild*>(
             m_client->CreateChild(std::make_unique<SrchChild>(*m_client, "Search Interface - 0")));
         ASSERT_NE(m_child, nullptr);
@@ -46,11 +36,7 @@ protected:
     }
     void TearDown() override
     {
-        m_app.reset();  // ends the engine; the next test starts its own on an empty table
-        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-            Sleep(20);
-        SetCurrentDirectoryA(m_previousDir);
-        DeleteProgramSettings();
+        EndProgram(m_app, m_previousDir);
     }
 
     // Adds a record through the engine, as a Storage Interface would; returns its number.

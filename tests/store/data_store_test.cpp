@@ -23,6 +23,7 @@
 #include "tests/support/test_paths.h"
 #include "tests/support/unix_shell.h"
 #include "tests/support/test_files.h"
+#include "tests/support/program_start.h"
 
 namespace {
 
@@ -77,8 +78,7 @@ protected:
         m_manage.reset();
         m_child.reset();
         m_client.reset();  // ends the engine; the next test starts its own on an empty table
-        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-            Sleep(20);
+        ks_test::WaitForEngineToEnd();
         m_app.reset();
         for (const std::string& name : m_created) {
             SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -441,8 +441,7 @@ TEST_F(Storing, ARecordTheEngineRefusesPutsTheFileBack)
     m_manage.reset();
     m_child.reset();
     m_client.reset();
-    for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-        Sleep(20);
+    ks_test::WaitForEngineToEnd();
     {
         std::string bytes;
         const auto header = kspdx::EncodeHeader();

@@ -16,6 +16,7 @@
 #include "app/ks_client.h"
 #include "engine/file_record.h"
 #include "tests/app/registry_probe.h"
+#include "tests/support/program_start.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_paths.h"
@@ -26,13 +27,6 @@ class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DeleteProgramSettings();
-        SetRegString("Initialisation", "Setup", "OK");
-        SetRegString("Download Directorys", "Area One", "No Path");
-        GetCurrentDirectoryA(MAX_PATH, m_previousDir);
-        SetCurrentDirectoryA(BinDir().c_str());
-        ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
-        DeleteFileA((BinDir() + "\\kspdx.tbl").c_str());
         m_store = BinDir() + "\\KS_STORE";
         std::error_code ignored;
         std::filesystem::remove_all(m_store, ignored);
@@ -42,11 +36,7 @@ protected:
         m_scratch = std::string(temp) + "ks_program_" + std::to_string(GetCurrentProcessId());
         std::filesystem::remove_all(m_scratch, ignored);
         std::filesystem::create_directory(m_scratch, ignored);
-        m_app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-        ASSERT_TRUE(m_app->InitInstance());
-        m_client = m_app->Client;
-        ASSERT_NE(m_client, nullptr);
-        ASSERT_TRUE(m_client->LinkReady());
+        ASSERT_NO_FATAL_FAILURE(StartProgram(m_app, m_client, m_previousDir));
         // The start-up's own message (splash, area check) is done before the test begins.
         m_app->PumpWaitingMessages();
         m_area = MakeDir("area one");
@@ -56,15 +46,11 @@ protected:
     }
     void TearDown() override
     {
-        m_app.reset();  // ends the engine; the next test starts its own on an empty table
-        for (int i = 0; i < 250 && FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"); ++i)
-            Sleep(20);
-        SetCurrentDirectoryA(m_previousDir);
+        EndProgram(m_app, m_previousDir);
         std::error_code ignored;
         std::filesystem::remove_all(m_scratch, ignored);
         std::filesystem::remove_all(m_store, ignored);
         std::filesystem::create_directory(m_store, ignored);
-        DeleteProgramSettings();
     }
 
     std::string MakeDir(const std::string& name) const
