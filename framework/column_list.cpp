@@ -1,6 +1,7 @@
 // TColumnList: columns from tab stops, headings placed over them, and the drawing of a line.
 #include "framework/column_list.h"
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -82,6 +83,26 @@ int TColumnList::TextLeft(std::size_t column) const
     return (column < m_columnLefts.size() ? m_columnLefts[column] : m_columnLefts.back()) + kTextInset;
 }
 
+void TColumnList::Bind(HWND hwnd)
+{
+    TListBox::Bind(hwnd);
+    Subclass(hwnd);
+}
+
+LRESULT TColumnList::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // Only the list's own thread is given texts: another thread or process expects of a list without
+    // LBS_HASSTRINGS what the documentation says, an item's data, and has room for no more.
+    if (!m_source || (msg != LB_GETTEXT && msg != LB_GETTEXTLEN) || InSendMessage())
+        return TListBox::WindowProc(msg, wParam, lParam);
+    const std::string* line = m_source(static_cast<int>(wParam));
+    if (!line)
+        return LB_ERR;
+    if (msg == LB_GETTEXT && lParam)
+        std::memcpy(reinterpret_cast<char*>(lParam), line->c_str(), line->size() + 1);
+    return static_cast<LRESULT>(line->size());
+}
+
 bool TColumnList::ParentMessage(UINT msg, WPARAM, LPARAM lParam)
 {
     if (msg != WM_DRAWITEM || !m_hwnd)
@@ -115,7 +136,8 @@ void TColumnList::DrawItem(const DRAWITEMSTRUCT& item) const
         dc, GetSysColor(item.itemState & ODS_DISABLED ? COLOR_GRAYTEXT
                                                       : (selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT)));
 
-    const std::string line = GetString(static_cast<int>(item.itemID));
+    const std::string* kept = m_source ? m_source(static_cast<int>(item.itemID)) : nullptr;
+    const std::string line = kept ? *kept : GetString(static_cast<int>(item.itemID));
     const std::vector<std::string_view> columns = SplitColumns(line);
     RECT client{};
     GetClientRect(m_hwnd, &client);

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "framework/controls.h"
@@ -15,6 +17,12 @@ namespace ks {
 // edge and, when it holds paths, keeps their beginning and end. The template gives the list
 // LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_USETABSTOPS; the list draws itself when its dialog hands it
 // its WM_DRAWITEM.
+//
+// A list of many lines keeps no texts of its own (LBS_NODATA | LBS_OWNERDRAWFIXED in its template): its
+// owner keeps them and gives them through KeepLinesIn. Such a list is emptied and filled at once, where a
+// list holding its texts is told of every line it drops (WM_DELETEITEM, some microseconds each under Wine),
+// and it still reads like any list in its own thread: it answers LB_GETTEXT and LB_GETTEXTLEN (ANSI, as the
+// catalogue's texts are) from the kept lines. It does so in its window procedure: every column list is subclassed at Bind.
 class TColumnList : public TListBox {
 public:
     using TListBox::TListBox;
@@ -29,11 +37,20 @@ public:
     // Draws the list's lines when the dialog asks.
     bool ParentMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+    // The line at an index, or null past the end.
+    using LineSource = std::function<const std::string*(int index)>;
+    void KeepLinesIn(LineSource source) { m_source = std::move(source); }
+    void Bind(HWND hwnd) override;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
 private:
     void DrawItem(const DRAWITEMSTRUCT& item) const;
 
     std::vector<int> m_columnLefts;  // pixels from the client's left edge; the first is 0
     bool m_lastHoldsPaths = false;
+    LineSource m_source;
 };
 
 }  // namespace ks

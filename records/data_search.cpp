@@ -32,12 +32,6 @@ bool IsSystemLetter(unsigned char c) { return IsCharAlphaA(static_cast<CHAR>(c))
 
 }  // namespace
 
-void TMenList::Bind(HWND hwnd)
-{
-    TColumnList::Bind(hwnd);
-    Subclass(hwnd);
-}
-
 LRESULT TMenList::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg != WM_CONTEXTMENU)
@@ -63,6 +57,8 @@ DataSearch::DataSearch(ks::TWindow* parent)
     : TDialog(parent, IDD_SEARCH), m_queryText(*this, IDC_SEARCH_QUERY_TEXT), m_results(*this, IDC_SEARCH_RESULTS),
       m_from(*this, IDC_SEARCH_FROM), m_to(*this, IDC_SEARCH_TO)
 {
+    // The list keeps no texts of its own: a walk's hundred thousand lines go in and out at once.
+    m_results.KeepLinesIn([this](int index) { return m_lines.Line(index); });
 }
 
 bool DataSearch::OnCommand(UINT id, UINT notify, HWND control)

@@ -20,7 +20,6 @@ class KsClient;
 class TMenList : public ks::TColumnList {
 public:
     using TColumnList::TColumnList;
-    void Bind(HWND hwnd) override;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

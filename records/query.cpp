@@ -8,16 +8,32 @@ namespace {
 // Tested instead of a field whose number names no field.
 constexpr std::string_view kMarkerText = "\xAC\xAC" "Error";
 
-// Folds into out, whose room is kept from call to call: a walk tests every record, and allocating a copy of
-// each field it searches would cost more than the search.
-std::string_view UpperAtoZ(std::string_view text, std::string& out)
-{
-    out.assign(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
+// A text with a to z in capitals, folded on the stack when it fits (every field of a record does): a walk tests
+// every record, and a copy on the heap, or a buffer kept per thread, costs more than the search itself.
+class UpperAtoZ {
+public:
+    explicit UpperAtoZ(std::string_view text)
+    {
+        char* out = m_room;
+        if (text.size() > sizeof m_room) {
+            m_spill.resize(text.size());
+            out = m_spill.data();
+        }
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            out[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        m_text = std::string_view(out, text.size());
+    }
+    UpperAtoZ(const UpperAtoZ&) = delete;
+    UpperAtoZ& operator=(const UpperAtoZ&) = delete;
+    std::string_view Text() const { return m_text; }
+
+private:
+    char m_room[1024];
+    std::string m_spill;
+    std::string_view m_text;
+};
 
 std::string_view SearchedField(const FileRecord& record, std::int32_t field)
 {
@@ -59,10 +75,9 @@ bool ContainsText(std::string_view text, std::string_view pattern, bool caseSens
                   LetterTest isLetter)
 {
     if (!caseSensitive) {
-        thread_local std::string foldedText;
-        thread_local std::string foldedPattern;
-        text = UpperAtoZ(text, foldedText);
-        pattern = UpperAtoZ(pattern, foldedPattern);
+        const UpperAtoZ foldedText(text);
+        const UpperAtoZ foldedPattern(pattern);
+        return ContainsText(foldedText.Text(), foldedPattern.Text(), true, wholeWords, isLetter);
     }
     std::size_t at = text.find(pattern);
     if (!wholeWords)

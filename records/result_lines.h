@@ -13,7 +13,8 @@
 // a comparison, some 70 us a line at 100,000 lines. Here each line gets the system's sort key for that
 // comparison once (memcmp order of sort keys is the comparison's order), lines are placed with
 // LB_INSERTSTRING at the index the keys give, and the box holds the same lines in the same order as if it had
-// sorted them itself.
+// sorted them itself. The Search Interface's box keeps no texts (LBS_NODATA): it shows these lines, is filled
+// by setting its count, and is emptied without a message for every line it held.
 class ResultLines {
 public:
     explicit ResultLines(const ks::TListBox& list) : m_list(list) {}
@@ -43,6 +44,8 @@ public:
     void Remove(int index);
     // Puts one line in its place at once; false when the list refused it.
     bool Insert(std::string line, std::int32_t recordNumber);
+    // The listed line at index, or null.
+    const std::string* Line(int index) const;
 
 private:
     struct Entry {
@@ -53,6 +56,8 @@ private:
     Entry MakeEntry(std::string line, std::int32_t number);
     // Empties the box and fills it from m_lines; false at a refused line (m_lines is cut there).
     bool Rebuild();
+    // A box without texts of its own takes as many lines as its count says.
+    bool NoData() const;
 
     const ks::TListBox& m_list;
     LCID m_locale = 0;             // the list's, read once a walk

@@ -30,6 +30,28 @@ ks_test::BoxWatcherOptions WatchFor(const Program& program, const char* caption)
     return options;
 }
 
+// Whether a program's main window takes messages, and the captions of its visible windows, for a failure's
+// message.
+std::string ProgramState(HWND main)
+{
+    DWORD_PTR ignored = 0;
+    std::string state = SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored)
+                            ? "the program answers; its windows:"
+                            : "the program does not answer; its windows:";
+    DWORD process = 0;
+    GetWindowThreadProcessId(main, &process);
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        wchar_t text[128]{};
+        char caption[256]{};
+        if (owner == process && IsWindowVisible(w) && InternalGetWindowText(w, text, 128) >= 0 &&
+            WideCharToMultiByte(CP_ACP, 0, text, -1, caption, sizeof caption, nullptr, nullptr) > 0)
+            state += std::string(" \"") + caption + "\"";
+    }
+    return state;
+}
+
 // A program folder made for each test, and no settings.
 class ProgramStart : public ::testing::Test {
 protected:
@@ -72,14 +94,17 @@ TEST_F(ProgramStart, FirstStartGreetsTheUserAndASecondCopyOnlyBringsTheFirstForw
     // The second copy touches no setting: a changed value stays as it is. It brings the first forward,
     // restoring it when it was minimised.
     ks_test::SetRegString("Initialisation", "Start Directory", "sentinel");
-    ShowWindow(main, SW_MINIMIZE);
-    ASSERT_TRUE(Eventually([main] { return IsIconic(main) != FALSE; }, 5s));
+    // Asked without waiting for the program: a test never blocks on the program it watches (ShowWindow on
+    // another process's window waits until that program takes the request).
+    ShowWindowAsync(main, SW_MINIMIZE);
+    ASSERT_TRUE(Eventually([main] { return IsIconic(main) != FALSE; }, 10s)) << ProgramState(main);
     Program second(Exe(), m_workDir);
     ASSERT_TRUE(second.Started());
-    EXPECT_EQ(second.WaitForExit(20s), 0u);
+    EXPECT_EQ(second.WaitForExit(20s), 0u) << ProgramState(main);
     EXPECT_EQ(RegString("Initialisation", "Start Directory"), "sentinel");
     EXPECT_TRUE(IsWindow(main));
-    EXPECT_TRUE(Eventually([main] { return !IsIconic(main) && GetForegroundWindow() == main; }, 5s));
+    EXPECT_TRUE(Eventually([main] { return !IsIconic(main) && GetForegroundWindow() == main; }, 5s))
+        << ProgramState(main);
 
     // Closing ends the engine too.
     ASSERT_NE(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr);

@@ -4,10 +4,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
+#include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "framework/column_list.h"
 #include "framework/dialog.h"
 #include "records/result_lines.h"
 #include "resources/resource_ids.h"
@@ -22,7 +26,8 @@ HWND MakeSortedList()
                          0, 0, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-// The Search Interface's own result list, from its template, in a window of its own.
+// The Search Interface's own result list, from its template, in a window of its own: it shows the lines kept
+// beside it.
 class ResultList {
 public:
     ResultList() : box(dialog, IDC_SEARCH_RESULTS) { EXPECT_NE(dialog.Create(), nullptr); }
@@ -35,7 +40,15 @@ private:
 
 public:
     ks::TDialog dialog{&host, IDD_SEARCH};
-    ks::TListBox box;
+    ks::TColumnList box;
+};
+
+// The lines kept for the list, shown by it.
+struct ShownLines : ResultLines {
+    explicit ShownLines(ks::TColumnList& list) : ResultLines(list)
+    {
+        list.KeepLinesIn([this](int index) { return Line(index); });
+    }
 };
 
 std::vector<std::string> LinesOf(HWND list)
@@ -85,7 +98,7 @@ TEST(ResultLines, PlacesLinesAsTheSortedListWouldWhateverTheBatches)
     // Batches of one line, a few, more than a thousand (the list is then rebuilt) and some hundreds (placed one
     // by one among those already listed).
     ResultList list;
-    ResultLines results(list.box);
+    ShownLines results(list.box);
     std::size_t next = 0;
     for (std::size_t batch : {1u, 7u, 1500u, 300u, 1192u}) {
         for (std::size_t i = 0; i < batch; ++i, ++next)
@@ -123,6 +136,8 @@ LRESULT CALLBACK TakeFive(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UIN
 {
     if ((msg == LB_ADDSTRING || msg == LB_INSERTSTRING) && DefSubclassProc(hwnd, LB_GETCOUNT, 0, 0) >= 5)
         return LB_ERRSPACE;
+    if (msg == LB_SETCOUNT && wParam > 5)
+        return LB_ERRSPACE;
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
@@ -132,7 +147,7 @@ TEST(ResultLines, ARefusedLineEndsTheFlushAndWhatTheListTookIsKept)
     for (std::size_t first : {0u, 3u}) {  // a rebuilt list, and lines placed among three already listed
         ResultList list;
         ASSERT_TRUE(SetWindowSubclass(list.box.GetHandle(), &TakeFive, 1, 0));
-        ResultLines results(list.box);
+        ShownLines results(list.box);
         for (std::size_t i = 0; i < first; ++i)
             results.Add(lines[i], static_cast<std::int32_t>(i + 1));
         ASSERT_TRUE(results.Flush());
@@ -153,6 +168,51 @@ TEST(ResultLines, ARefusedLineEndsTheFlushAndWhatTheListTookIsKept)
         EXPECT_EQ(found, 5);
         RemoveWindowSubclass(list.box.GetHandle(), &TakeFive, 1);
     }
+}
+
+// Counts the line deletions a list reports to its dialog.
+LRESULT CALLBACK CountDeletions(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count)
+{
+    if (msg == WM_DELETEITEM)
+        ++*reinterpret_cast<int*>(count);
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+TEST(ResultLines, TheListShowsTheKeptLinesToItsOwnThreadAndIsEmptiedWithoutAMessagePerLine)
+{
+    const std::vector<std::string> lines = VariedLines(3000);
+    ResultList list;
+    ShownLines results(list.box);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        results.Add(lines[i], static_cast<std::int32_t>(i + 1));
+    ASSERT_TRUE(results.Flush());
+    const HWND box = list.box.GetHandle();
+    ASSERT_EQ(SendMessageA(box, LB_GETCOUNT, 0, 0), 3000);
+    EXPECT_EQ(static_cast<std::size_t>(SendMessageA(box, LB_GETTEXTLEN, 5, 0)), results.Line(5)->size());
+    EXPECT_EQ(list.box.GetString(5), *results.Line(5));
+    EXPECT_EQ(SendMessageA(box, LB_GETTEXTLEN, 3000, 0), LB_ERR);
+
+    // Another thread (or process) has room for an item's data only, as for any list without texts of its own.
+    char room[64];
+    std::memset(room, '#', sizeof room);
+    std::atomic<bool> asked{false};
+    std::thread other([&] {
+        SendMessageA(box, LB_GETTEXT, 5, reinterpret_cast<LPARAM>(room));
+        asked = true;
+    });
+    // The list's thread takes the other thread's message while it waits.
+    for (MSG msg; !asked;)
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE) == WAIT_OBJECT_0)
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    other.join();
+    EXPECT_EQ(std::string(room + sizeof(ULONG_PTR), room + sizeof room), std::string(sizeof room - sizeof(ULONG_PTR), '#'));
+
+    int deletions = 0;
+    ASSERT_TRUE(SetWindowSubclass(list.dialog.GetHandle(), &CountDeletions, 1, reinterpret_cast<DWORD_PTR>(&deletions)));
+    results.Clear();
+    RemoveWindowSubclass(list.dialog.GetHandle(), &CountDeletions, 1);
+    EXPECT_EQ(SendMessageA(box, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(deletions, 0);
 }
 
 }  // namespace

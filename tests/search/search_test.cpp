@@ -83,6 +83,8 @@ LRESULT CALLBACK RefuseThirdLine(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 {
     if ((msg == LB_ADDSTRING || msg == LB_INSERTSTRING) && DefSubclassProc(hwnd, LB_GETCOUNT, 0, 0) >= 2)
         return LB_ERRSPACE;
+    if (msg == LB_SETCOUNT && wParam > 2)
+        return LB_ERRSPACE;
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
