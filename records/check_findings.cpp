@@ -83,7 +83,6 @@ std::size_t CheckFindings::DirectoryOf(const std::string& location)
         directory.text = Trimmed(location);
         const std::string key = KeyOf(directory.text);
         directory.key = m_directoryKeys.emplace(key, m_directoryKeys.size()).first->second;
-        directory.files = &FilesOf(directory.text, key);
         m_directories.push_back(std::move(directory));
         found = m_directoryOf.emplace(location, m_directories.size() - 1).first;
     }
@@ -102,21 +101,24 @@ void CheckFindings::Reserve(std::size_t records)
 void CheckFindings::AddRecord(std::int32_t number, const std::string& fileName, const std::string& location)
 {
     const std::size_t index = DirectoryOf(location);
-    const Directory& directory = m_directories[index];
     std::string foldedName = m_fold(fileName);
-    if (fileName.empty() || !directory.files->count(foldedName))
-        m_missing.push_back({fileName, FindingKind::MissingFile, directory.text, number});
-    const auto path = m_paths.try_emplace(PathKey{directory.key, std::move(foldedName)}, m_pathUses.size());
+    const auto path = m_paths.try_emplace(PathKey{m_directories[index].key, foldedName}, m_pathUses.size());
     if (path.second)
         m_pathUses.push_back(0);
     ++m_pathUses[path.first->second];
-    m_records.push_back({number, fileName, index, path.first->second});
+    m_records.push_back({number, fileName, std::move(foldedName), index, path.first->second});
 }
 
 std::vector<Finding> CheckFindings::Finish(bool withStore)
 {
-    std::vector<Finding> findings = std::move(m_missing);
-    m_missing.clear();
+    std::vector<Finding> findings;
+    for (const Recorded& r : m_records) {
+        Directory& directory = m_directories[r.directory];
+        if (!directory.files)
+            directory.files = &FilesOf(directory.text, KeyOf(directory.text));
+        if (r.name.empty() || !directory.files->count(r.folded))
+            findings.push_back({r.name, FindingKind::MissingFile, directory.text, r.number});
+    }
     for (const Recorded& r : m_records)
         if (m_pathUses[r.path] > 1)
             findings.push_back({r.name, FindingKind::SameFile, m_directories[r.directory].text, r.number});

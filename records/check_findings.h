@@ -38,7 +38,8 @@ public:
 
     // Room for this many records, when the walk knows how many it will meet.
     void Reserve(std::size_t records);
-    // A record met by the walk. Its directory is listed the first time any record names it.
+    // A record met by the walk. The directories records name are listed by Finish, each once: a walk need not
+    // wait for a listing (KS_STORE's may be under way on another thread meanwhile).
     void AddRecord(std::int32_t number, const std::string& fileName, const std::string& location);
     // Gives every finding, ordered by name, kind, directory. With withStore, KS_STORE is listed (once: not
     // again when records named it) for its files without a record; a check that did not walk every record
@@ -53,11 +54,12 @@ private:
     struct Directory {
         std::string text;
         std::size_t key;  // index into m_directoryKeys: spellings of one directory share it
-        const std::unordered_set<std::string>* files;
+        const std::unordered_set<std::string>* files = nullptr;  // listed by Finish
     };
     struct Recorded {
         std::int32_t number;
         std::string name;
+        std::string folded;     // the name as the file system compares it
         std::size_t directory;  // index into m_directories
         std::size_t path;       // index into m_pathUses
     };
@@ -94,7 +96,6 @@ private:
     std::vector<Recorded> m_records;
     std::string m_lastLocation;
     std::size_t m_lastDirectory = 0;
-    std::vector<Finding> m_missing;
     std::optional<std::vector<std::string>> m_storeNames;  // KS_STORE's files as listed
 };
 
