@@ -26,17 +26,8 @@ using ks_test::Eventually;
 using ks_test::DialogWithControl;
 using ks_test::Program;
 
-void Press(HWND dialog, int id)
-{
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-std::string Text(HWND dialog, int id)
-{
-    char text[1024]{};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
+using ks_test::Press;
+constexpr auto Text = ks_test::ItemText;
 
 // Types a path into the open-file dialog's name field and confirms it.
 bool ChooseInFileDialog(HWND dialog, const std::string& path)

@@ -24,14 +24,6 @@ using ks_test::ChildDialog;
 using ks_test::ListTexts;
 using ks_test::Press;
 
-// The text of a dialog's control in another process.
-std::wstring ItemText(HWND dialog, int id)
-{
-    wchar_t text[512]{};
-    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 // Opens a directory listed in the directory browser, as a double click does.
 bool OpenListedDirectory(HWND browser, const std::wstring& name)
 {
@@ -135,8 +127,8 @@ TEST(BlankPathEndToEnd, StoreAllSearchExamineAnUnpackerAndCopyWhatItUnpacked)
     Press(search, IDC_SEARCH_DETAILS);
     HWND record = ChildDialog(main, "Record Interface", IDC_RECORD_EXAMINE);
     ASSERT_NE(record, nullptr);
-    EXPECT_EQ(ItemText(record, IDC_RECORD_TITLE), L"Windows program (x86-64)");
-    ASSERT_EQ(ItemText(record, IDC_RECORD_FILENAME), L"SETUP.EXE");
+    EXPECT_EQ(ks_test::ItemText(record, IDC_RECORD_TITLE), "Windows program (x86-64)");
+    ASSERT_EQ(ks_test::ItemText(record, IDC_RECORD_FILENAME), "SETUP.EXE");
 
     // Examine: the unpacker runs from KS_TEMP and what it unpacked is offered.
     Press(record, IDC_RECORD_EXAMINE);

@@ -197,6 +197,14 @@ inline void Press(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// The text of a control of a dialog in another process, in the ANSI code page.
+inline std::string ItemText(HWND dialog, int id)
+{
+    char text[1024]{};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
 // The program started from its folder (its settings already made) with a Download Interface open; the handles
 // are null where a step did not come.
 struct ProgramWithDownloads {
