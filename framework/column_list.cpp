@@ -103,6 +103,14 @@ LRESULT TColumnList::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return static_cast<LRESULT>(line->size());
 }
 
+std::string TColumnList::GetString(int index) const
+{
+    if (!m_source)
+        return TListBox::GetString(index);
+    const std::string* line = m_source(index);
+    return line ? *line : std::string();
+}
+
 bool TColumnList::ParentMessage(UINT msg, WPARAM, LPARAM lParam)
 {
     if (msg != WM_DRAWITEM || !m_hwnd)
@@ -136,8 +144,7 @@ void TColumnList::DrawItem(const DRAWITEMSTRUCT& item) const
         dc, GetSysColor(item.itemState & ODS_DISABLED ? COLOR_GRAYTEXT
                                                       : (selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT)));
 
-    const std::string* kept = m_source ? m_source(static_cast<int>(item.itemID)) : nullptr;
-    const std::string line = kept ? *kept : GetString(static_cast<int>(item.itemID));
+    const std::string line = GetString(static_cast<int>(item.itemID));
     const std::vector<std::string_view> columns = SplitColumns(line);
     RECT client{};
     GetClientRect(m_hwnd, &client);

@@ -40,6 +40,10 @@ public:
     // The line at an index, or null past the end.
     using LineSource = std::function<const std::string*(int index)>;
     void KeepLinesIn(LineSource source) { m_source = std::move(source); }
+    // The line at index, from the kept lines when the list has them. The program reads its lines this way, not
+    // by LB_GETTEXT: while it handles a message another thread sent, the list cannot tell its own thread's
+    // LB_GETTEXT from one sent from outside.
+    std::string GetString(int index) const;
     void Bind(HWND hwnd) override;
 
 protected:

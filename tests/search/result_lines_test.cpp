@@ -170,6 +170,14 @@ TEST(ResultLines, ARefusedLineEndsTheFlushAndWhatTheListTookIsKept)
     }
 }
 
+// Reads line 5 of the list, as the program's own handlers do, while handling a message another thread sent.
+LRESULT CALLBACK ReadLineFive(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR list)
+{
+    if (msg == WM_APP)
+        *reinterpret_cast<std::string*>(lParam) = reinterpret_cast<ks::TColumnList*>(list)->GetString(5);
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
 // Counts the line deletions a list reports to its dialog.
 LRESULT CALLBACK CountDeletions(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count)
 {
@@ -194,9 +202,13 @@ TEST(ResultLines, TheListShowsTheKeptLinesToItsOwnThreadAndIsEmptiedWithoutAMess
     // Another thread (or process) has room for an item's data only, as for any list without texts of its own.
     char room[64];
     std::memset(room, '#', sizeof room);
+    // The program itself still reads its lines while handling such a thread's message (a double click sent).
+    std::string readInside;
+    ASSERT_TRUE(SetWindowSubclass(list.dialog.GetHandle(), &ReadLineFive, 2, reinterpret_cast<DWORD_PTR>(&list.box)));
     std::atomic<bool> asked{false};
     std::thread other([&] {
         SendMessageA(box, LB_GETTEXT, 5, reinterpret_cast<LPARAM>(room));
+        SendMessageA(list.dialog.GetHandle(), WM_APP, 0, reinterpret_cast<LPARAM>(&readInside));
         asked = true;
     });
     // The list's thread takes the other thread's message while it waits.
@@ -204,6 +216,8 @@ TEST(ResultLines, TheListShowsTheKeptLinesToItsOwnThreadAndIsEmptiedWithoutAMess
         if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE) == WAIT_OBJECT_0)
             PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
     other.join();
+    RemoveWindowSubclass(list.dialog.GetHandle(), &ReadLineFive, 2);
+    EXPECT_EQ(readInside, *results.Line(5));
     EXPECT_EQ(std::string(room + sizeof(ULONG_PTR), room + sizeof room), std::string(sizeof room - sizeof(ULONG_PTR), '#'));
 
     int deletions = 0;
