@@ -56,12 +56,7 @@ class AssistantFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DeleteProgramSettings();
-        SetRegString("Initialisation", "Setup", "OK");
-        GetCurrentDirectoryA(MAX_PATH, m_previousDir);
-        SetCurrentDirectoryA(BinDir().c_str());
-        ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
-        DeleteFileA((BinDir() + "\\kspdx.tbl").c_str());
+        ASSERT_NO_FATAL_FAILURE(PrepareProgramStart(m_previousDir));
         m_app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
         m_client = std::make_unique<KsClient>();
         ASSERT_TRUE(m_client->LinkReady());

@@ -170,19 +170,19 @@ TEST(ResultLines, ARefusedLineEndsTheFlushAndWhatTheListTookIsKept)
     }
 }
 
-// Reads line 5 of the list, as the program's own handlers do, while handling a message another thread sent.
-LRESULT CALLBACK ReadLineFive(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR list)
+// What the list's dialog sees: the line deletions reported to it, and line 5 read by its own handler (as the
+// program's handlers read lines) for a message another thread sent.
+struct DialogWatch {
+    ks::TColumnList* list;
+    int deletions = 0;
+    std::string readInside;
+};
+LRESULT CALLBACK WatchDialog(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref)
 {
+    auto& watch = *reinterpret_cast<DialogWatch*>(ref);
+    watch.deletions += msg == WM_DELETEITEM;
     if (msg == WM_APP)
-        *reinterpret_cast<std::string*>(lParam) = reinterpret_cast<ks::TColumnList*>(list)->GetString(5);
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
-
-// Counts the line deletions a list reports to its dialog.
-LRESULT CALLBACK CountDeletions(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count)
-{
-    if (msg == WM_DELETEITEM)
-        ++*reinterpret_cast<int*>(count);
+        watch.readInside = watch.list->GetString(5);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
@@ -194,38 +194,32 @@ TEST(ResultLines, TheListShowsTheKeptLinesToItsOwnThreadAndIsEmptiedWithoutAMess
     for (std::size_t i = 0; i < lines.size(); ++i)
         results.Add(lines[i], static_cast<std::int32_t>(i + 1));
     ASSERT_TRUE(results.Flush());
-    const HWND box = list.box.GetHandle();
-    ASSERT_EQ(SendMessageA(box, LB_GETCOUNT, 0, 0), 3000);
-    EXPECT_EQ(list.box.GetString(5), *results.Line(5));
+    const HWND box = list.box.GetHandle(), dialog = list.dialog.GetHandle();
     EXPECT_EQ(SendMessageA(box, LB_GETTEXTLEN, 3000, 0), LB_ERR);
+    DialogWatch watch{&list.box};
+    ASSERT_TRUE(SetWindowSubclass(dialog, &WatchDialog, 1, reinterpret_cast<DWORD_PTR>(&watch)));
 
-    // Another thread (or process) has room for an item's data only, as for any list without texts of its own.
+    // Another thread (or process) has room for an item's data only, as for any list without texts of its own;
+    // the program still reads its lines while it handles such a thread's message (a double click sent).
     char room[64];
     std::memset(room, '#', sizeof room);
-    // The program itself still reads its lines while handling such a thread's message (a double click sent).
-    std::string readInside;
-    ASSERT_TRUE(SetWindowSubclass(list.dialog.GetHandle(), &ReadLineFive, 2, reinterpret_cast<DWORD_PTR>(&list.box)));
     std::atomic<bool> asked{false};
     std::thread other([&] {
         SendMessageA(box, LB_GETTEXT, 5, reinterpret_cast<LPARAM>(room));
-        SendMessageA(list.dialog.GetHandle(), WM_APP, 0, reinterpret_cast<LPARAM>(&readInside));
+        SendMessageA(dialog, WM_APP, 0, 0);
         asked = true;
     });
-    // The list's thread takes the other thread's message while it waits.
-    for (MSG msg; !asked;)
+    for (MSG msg; !asked;)  // the list's thread takes the other thread's messages while it waits
         if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE) == WAIT_OBJECT_0)
             PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
     other.join();
-    RemoveWindowSubclass(list.dialog.GetHandle(), &ReadLineFive, 2);
-    EXPECT_EQ(readInside, *results.Line(5));
     EXPECT_EQ(std::string(room + sizeof(ULONG_PTR), room + sizeof room), std::string(sizeof room - sizeof(ULONG_PTR), '#'));
+    EXPECT_EQ(watch.readInside, *results.Line(5));
 
-    int deletions = 0;
-    ASSERT_TRUE(SetWindowSubclass(list.dialog.GetHandle(), &CountDeletions, 1, reinterpret_cast<DWORD_PTR>(&deletions)));
     results.Clear();
-    RemoveWindowSubclass(list.dialog.GetHandle(), &CountDeletions, 1);
+    RemoveWindowSubclass(dialog, &WatchDialog, 1);
     EXPECT_EQ(SendMessageA(box, LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(deletions, 0);
+    EXPECT_EQ(watch.deletions, 0);
 }
 
 }  // namespace

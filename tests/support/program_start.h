@@ -21,17 +21,23 @@ inline void WaitForEngineToEnd()
 }
 
 // Fresh settings of a program set up before, the program's folder current (the one before kept in
-// previousDir), an empty table, then the program started and its engine linked. Fails the test fatally when
-// an engine still runs or the program does not start: call it through ASSERT_NO_FATAL_FAILURE.
-inline void StartProgram(std::unique_ptr<KsApp>& app, KsClient*& client, char (&previousDir)[MAX_PATH])
+// previousDir) and an empty table. Fails the test fatally when an engine still runs.
+inline void PrepareProgramStart(char (&previousDir)[MAX_PATH])
 {
     DeleteProgramSettings();
     SetRegString("Initialisation", "Setup", "OK");
-    SetRegString("Download Directorys", "Area One", "No Path");
     GetCurrentDirectoryA(MAX_PATH, previousDir);
     SetCurrentDirectoryA(BinDir().c_str());
     ASSERT_EQ(FindWindowA(nullptr, "Kestrum32-16ParadoxInterface"), nullptr) << "an engine is still running";
     DeleteFileA((BinDir() + "\\kspdx.tbl").c_str());
+}
+
+// PrepareProgramStart, then the program started and its engine linked. Fails the test fatally when an engine
+// still runs or the program does not start: call it through ASSERT_NO_FATAL_FAILURE.
+inline void StartProgram(std::unique_ptr<KsApp>& app, KsClient*& client, char (&previousDir)[MAX_PATH])
+{
+    ASSERT_NO_FATAL_FAILURE(PrepareProgramStart(previousDir));
+    SetRegString("Download Directorys", "Area One", "No Path");
     app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     ASSERT_TRUE(app->InitInstance());
     client = app->Client;
