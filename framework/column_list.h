@@ -22,7 +22,8 @@ namespace ks {
 // owner keeps them and gives them through KeepLinesIn. Such a list is emptied and filled at once, where a
 // list holding its texts is told of every line it drops (WM_DELETEITEM, some microseconds each under Wine),
 // and it still reads like any list in its own thread: it answers LB_GETTEXT and LB_GETTEXTLEN (ANSI, as the
-// catalogue's texts are) from the kept lines. It does so in its window procedure: every column list is subclassed at Bind.
+// catalogue's texts are) from the kept lines. It does so in its window procedure: every column list is
+// subclassed at Bind.
 class TColumnList : public TListBox {
 public:
     using TListBox::TListBox;

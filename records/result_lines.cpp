@@ -153,8 +153,8 @@ bool ResultLines::Rebuild()
 
 const std::string* ResultLines::Line(int index) const
 {
-    return index >= 0 && static_cast<std::size_t>(index) < m_lines.size() ? &m_lines[static_cast<std::size_t>(index)].line
-                                                                          : nullptr;
+    const auto at = static_cast<std::size_t>(index);
+    return index >= 0 && at < m_lines.size() ? &m_lines[at].line : nullptr;
 }
 
 void ResultLines::Clear()

@@ -213,7 +213,8 @@ TEST(ResultLines, TheListShowsTheKeptLinesToItsOwnThreadAndIsEmptiedWithoutAMess
         if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE) == WAIT_OBJECT_0)
             PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
     other.join();
-    EXPECT_EQ(std::string(room + sizeof(ULONG_PTR), room + sizeof room), std::string(sizeof room - sizeof(ULONG_PTR), '#'));
+    const std::size_t data = sizeof(ULONG_PTR);
+    EXPECT_EQ(std::string(room + data, room + sizeof room), std::string(sizeof room - data, '#'));
     EXPECT_EQ(watch.readInside, *results.Line(5));
 
     results.Clear();
