@@ -1,6 +1,7 @@
 # Sourced by the test and run scripts: a display and a Wine prefix set up the way our tests expect.
 #   ks_start_display            starts Xvfb on a free display unless DISPLAY already works
 #   ks_make_prefix DIR          creates a fresh prefix with our pinned settings (not in parallel: first use races)
+#                               and keeps its desktop open for the run (ks_keep_desktop)
 #   ks_add_glyph_font           lists the caption-button glyph font in $WINEPREFIX (needed once per prefix)
 #   ks_make_run_prefix          makes $WINEPREFIX the way `make run` keeps it (once), with the glyph font
 #   ks_stop                     ends the wineserver of the prefix and the Xvfb we started
@@ -61,6 +62,21 @@ REG
   # The first program of a prefix starts its background processes (services, desktop); started here, they
   # do not inherit a test's output pipe, which would keep ctest waiting until its timeout.
   "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1
+  ks_keep_desktop
+}
+
+# Why: Wine closes the virtual desktop one second after its last program ends, and a program starting in that
+# moment has had its start refused ("Could not spawn process", "ShellExecuteEx failed: Internal error"). The
+# test programs' own desktop keeper, when built, stays on it until the prefix's server ends.
+KS_DESKTOP_KEEPER=${KS_DESKTOP_KEEPER:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/win/bin/desktop_keeper.exe}
+ks_keep_desktop() {
+  [ -f "$KS_DESKTOP_KEEPER" ] || return 0
+  local ready="$WINEPREFIX/desktop-kept"
+  rm -f "$ready"
+  "$WINE64" "$KS_DESKTOP_KEEPER" "$(winepath_w "$ready")" </dev/null >/dev/null 2>&1 &
+  local i
+  for ((i = 0; i < 150; i++)); do [ -e "$ready" ] && break; sleep 0.2; done
+  [ -e "$ready" ] || echo "warning: the desktop keeper did not start; tests may meet a closing desktop" >&2
 }
 
 # Why: a prefix made by wineboot lists no Marlett among its fonts although fonts-wine ships it, so the
