@@ -37,11 +37,8 @@ inline void PrepareProgramStart(char (&previousDir)[MAX_PATH])
 // What the start said to the user, when the seam is scripted: a failed start names its reason.
 inline std::string StartBoxes()
 {
-    std::string said;
-    if (const auto* scripted = dynamic_cast<const ScriptedUi*>(&ks::Ui()))
-        for (const Shown& box : scripted->Boxes())
-            said += " [" + box.caption + ": " + box.text + "]";
-    return said.empty() ? " (no box)" : said;
+    const auto* scripted = dynamic_cast<const ScriptedUi*>(&ks::Ui());
+    return scripted ? scripted->BoxTexts() : " (no scripted seam)";
 }
 
 // PrepareProgramStart, then the program started and its engine linked. Fails the test fatally when an engine

@@ -38,6 +38,14 @@ std::vector<Shown> ScriptedUi::Of(Shown::Kind kind) const
     return result;
 }
 
+std::string ScriptedUi::BoxTexts() const
+{
+    std::string said;
+    for (const Shown& box : Boxes())
+        said += " [" + box.caption + ": " + box.text + "]";
+    return said.empty() ? " (no box)" : said;
+}
+
 int ScriptedUi::MessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
     Shown s{Shown::Kind::Box, text ? text : "", caption ? caption : ""};
