@@ -206,9 +206,9 @@ TEST_F(ExamineRecord, ACloseWhileTheRunIsEndingWaitsForItAndStillAsksAboutTheEdi
             return false;
         });
         Click(d, IDC_RECORD_EXAMINE);
-        EXPECT_TRUE(stayed) << m_ui.BoxTexts();
+        EXPECT_TRUE(stayed) << ks_test::ScriptedUi::BoxTexts();
         EXPECT_TRUE(ks_test::PumpUntil([&] { return !IsOpen(); }, 2000));
-        EXPECT_EQ(m_ui.Boxes().size(), c.questions) << m_ui.BoxTexts();
+        EXPECT_EQ(m_ui.Boxes().size(), c.questions) << ks_test::ScriptedUi::BoxTexts();
         const FileRecord saved = m_client->RecordBuffer;
         m_client->RecordBuffer.RecordNumber = n;
         ASSERT_EQ(m_client->SendEngineCommand(ENG_READ, 0), 0);

@@ -57,13 +57,12 @@ installed_copy() {
 }
 lnk_field() { lnkinfo "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^[[:space:]]*$2[[:space:]]*: //p" | head -1; }
 
-# Wine has been seen, on a loaded machine, to refuse new processes for a while ("Application could not be
-# started ... ShellExecuteEx failed: Internal error." in place of their output); the checks start once a
-# program started by its short name answers, and say how long that took when it was not at once.
+# Wine has refused new programs for a while at a test's start ("ShellExecuteEx failed: Internal error." in place
+# of their output): the checks start once a program answers.
 wine_answers() { wine_said=$(wine cmd /c echo ready | tr -d '\r'); [ "$wine_said" == "ready" ]; }
 waited=$SECONDS
 eventually 60 wine_answers || { fail "Wine starts no program: $wine_said"; exit 1; }
-[ $((SECONDS - waited)) -eq 0 ] || echo "(Wine started programs again after $((SECONDS - waited)) s)"
+[ $SECONDS -eq $waited ] || echo "(Wine started programs again after $((SECONDS - waited)) s)"
 
 # Pinned answers so that no first-run box waits for a user when the installed program starts.
 wine reg delete "$settings_key" /f >/dev/null
@@ -74,11 +73,10 @@ wine reg delete "$uninst_key" /f >/dev/null
 # The user's folders from Wine, checked to be folders: a refused start prints its box text instead.
 app_data_w=$(wine cmd /c echo %APPDATA% | tr -d '\r')
 local_app_data_w=$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')
-start_menu_w="$app_data_w\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrum32"
-start_menu=$(unix_path "$start_menu_w")
+start_menu=$(unix_path "$app_data_w\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrum32")
 local_app_data=$(unix_path "$local_app_data_w")
-[[ $app_data_w == [A-Za-z]:\\* && $local_app_data_w == [A-Za-z]:\\* && $start_menu == /* && $local_app_data == /* ]] ||
-  { fail "the user's folders from Wine: '$app_data_w' '$local_app_data_w' '$start_menu' '$local_app_data'"; exit 1; }
+[[ $app_data_w$local_app_data_w == [A-Za-z]:\\*[A-Za-z]:\\* && $start_menu == /* && $local_app_data == /* ]] ||
+  { fail "the user's folders from Wine: '$app_data_w' '$local_app_data_w'"; exit 1; }
 custom_w='C:\ks installer test\Kestrum 32'
 custom=$(unix_path "$custom_w")
 area_w='C:\ks installer test area'

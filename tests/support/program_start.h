@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <string>
 
 #include "app/ks_app.h"
 #include "app/ks_client.h"
@@ -34,13 +33,6 @@ inline void PrepareProgramStart(char (&previousDir)[MAX_PATH])
     DeleteFileA((BinDir() + "\\kspdx.tbl").c_str());
 }
 
-// What the start said to the user, when the seam is scripted: a failed start names its reason.
-inline std::string StartBoxes()
-{
-    const auto* scripted = dynamic_cast<const ScriptedUi*>(&ks::Ui());
-    return scripted ? scripted->BoxTexts() : " (no scripted seam)";
-}
-
 // PrepareProgramStart, then the program started and its engine linked. Fails the test fatally when an engine
 // still runs or the program does not start: call it through ASSERT_NO_FATAL_FAILURE.
 inline void StartProgram(std::unique_ptr<KsApp>& app, KsClient*& client, char (&previousDir)[MAX_PATH])
@@ -48,10 +40,10 @@ inline void StartProgram(std::unique_ptr<KsApp>& app, KsClient*& client, char (&
     ASSERT_NO_FATAL_FAILURE(PrepareProgramStart(previousDir));
     SetRegString("Download Directorys", "Area One", "No Path");
     app = std::make_unique<KsApp>(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-    ASSERT_TRUE(app->InitInstance()) << "the program did not start:" << StartBoxes();
+    ASSERT_TRUE(app->InitInstance()) << "the program did not start:" << ScriptedUi::BoxTexts();
     client = app->Client;
     ASSERT_NE(client, nullptr);
-    ASSERT_TRUE(client->LinkReady()) << StartBoxes();
+    ASSERT_TRUE(client->LinkReady()) << ScriptedUi::BoxTexts();
 }
 
 // Ends the program and its engine (the next test starts its own on an empty table), and puts the folder and

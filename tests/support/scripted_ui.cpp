@@ -38,10 +38,11 @@ std::vector<Shown> ScriptedUi::Of(Shown::Kind kind) const
     return result;
 }
 
-std::string ScriptedUi::BoxTexts() const
+std::string ScriptedUi::BoxTexts()
 {
+    const auto* scripted = dynamic_cast<const ScriptedUi*>(&ks::Ui());
     std::string said;
-    for (const Shown& box : Boxes())
+    for (const Shown& box : scripted ? scripted->Boxes() : std::vector<Shown>{})
         said += " [" + box.caption + ": " + box.text + "]";
     return said.empty() ? " (no box)" : said;
 }

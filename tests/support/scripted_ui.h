@@ -62,8 +62,8 @@ public:
     std::vector<Shown> Boxes() const { return Of(Shown::Kind::Box); }
     std::vector<Shown> HelpCalls() const { return Of(Shown::Kind::Help); }
     std::vector<Shown> Of(Shown::Kind kind) const;
-    // The boxes shown, as " [caption: text]" each, for a failing check to name them; " (no box)" when none.
-    std::string BoxTexts() const;
+    // The boxes the installed seam showed, as " [caption: text]" each, for a failing check to name them.
+    static std::string BoxTexts();
     void Clear() { m_events.clear(); }
 
     int MessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
